@@ -1,0 +1,21 @@
+import QtQuick
+import QtQuick.Controls
+
+TextField {
+    id: root
+
+    property alias colorBorder: bgRectangle.border.color
+    property alias colorBackground: bgRectangle.color
+    property alias radius: bgRectangle.radius
+    property alias bgRectangle: bgRectangle
+
+    placeholderText: "Enter text"
+    color: "black"
+
+    background: Rectangle {
+        id: bgRectangle
+        radius: 5
+        color: "lightgray"
+        border.color: "gray"
+    }
+}

@@ -1,0 +1,6 @@
+import QtQuick
+
+// Placeholder until the drawn logo exists.
+Item {
+    id: root
+}

@@ -1,0 +1,39 @@
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QQmlApplicationEngine>
+#include <QQmlContext>
+#include <QUrl>
+
+#include "logutil.h"
+#include "viewutil.h"
+
+int main(int argc, char *argv[])
+{
+    QGuiApplication app(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("vestranautic"));
+    QCoreApplication::setApplicationName(QStringLiteral("QuaycastTool"));
+    QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/RJ45.ico")));
+
+    Logutil &log = Logutil::instance();
+    log.setConsoleOutput(true);
+    log.installMessageHandler();
+    qInfo() << "Application log started";
+
+    QQmlApplicationEngine engine;
+    Viewutil viewutil;
+
+    engine.rootContext()->setContextProperty(QStringLiteral("viewutil"), &viewutil);
+
+    QObject::connect(
+        &engine, &QQmlApplicationEngine::objectCreationFailed, &app,
+        [] { QCoreApplication::exit(-1); }, Qt::QueuedConnection);
+
+#if QT_VERSION >= QT_VERSION_CHECK(6, 5, 0)
+    engine.loadFromModule("Quaycast", "Main");
+#else
+    engine.load(QUrl(QStringLiteral("qrc:/qt/qml/Quaycast/Main.qml")));
+#endif
+
+    return app.exec();
+}
