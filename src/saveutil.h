@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QDate>
+#include <QDateTime>
+#include <QFile>
+#include <QObject>
+#include <QString>
+#include <QTextStream>
+#include <QTime>
+
+// Pure rules, used by Saveutil and tested on their own.
+QString captureFileName(const QDateTime &startTime);
+// One capture line with its line end; the sentence is trimmed.
+QString captureLine(const QString &nmeaSentence, bool includeDateTime, const QDate &date, const QTime &time);
+// The machine-wide capture directory of the platform.
+QString defaultCaptureDirectory();
+// The documents folder followed by "/QCN", used when the machine-wide directory cannot be created.
+QString fallbackCaptureDirectory();
+
+class Saveutil : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit Saveutil(QObject *parent = nullptr);
+    // Records into captureDirectory, or into fallbackDirectory when the first cannot be created.
+    explicit Saveutil(const QString &captureDirectory, const QString &fallbackDirectory,
+                      QObject *parent = nullptr);
+    ~Saveutil() override;
+
+    QString captureFilePath() const;
+
+signals:
+    void sendErrorMessage(QString errorMessage);
+    void sendInfoMessage(QString errorMessage);
+
+public slots:
+    void recvIncludeDateTimeInNmeaSaveFile(bool includeDateTimeStatus);
+    void recvStartNmeaSavingToFile();
+    void recvNmeaData(QString connectionStatus, QString nmeaSentence, QString sourceIp, QString sourcePort);
+    void recvStopNmeaSavingToFile();
+
+private:
+    QString captureDirectory();
+    bool openCaptureFile();
+
+    bool m_includeDateTime = false;
+    bool m_recording = false;
+    QFile m_captureFile;
+    QTextStream m_writer;
+    QString m_captureDirectory;
+    QString m_fallbackDirectory;
+};
