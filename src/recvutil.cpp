@@ -1,0 +1,266 @@
+#include "recvutil.h"
+
+#include "ifaceselect.h"
+
+#include <QDebug>
+#include <QTimer>
+#include <QUdpSocket>
+
+namespace {
+constexpr auto socketBindMode = QAbstractSocket::ShareAddress | QAbstractSocket::ReuseAddressHint;
+}
+
+Recvutil::Recvutil(QObject *parent)
+    : QObject(parent)
+{
+    qInfo() << "Recvutil initialized";
+    rxTimeoutTimer = new QTimer(this);
+}
+
+Recvutil::~Recvutil()
+{
+    recvReceiverDisconnect();
+}
+
+void Recvutil::recvSocketDetailsConnect(const QString &grpIpAddress, const QString &grpPortNumber)
+{
+    if (udpSocket) {
+        qWarning() << "Mr udpSocket already exist, stoping Mr udpSocket and exit";
+        recvReceiverDisconnect();
+    }
+
+    connect(rxTimeoutTimer, &QTimer::timeout, this, &Recvutil::handleRxTimeoutTimer,
+            Qt::UniqueConnection);
+
+    this->grpIpAddress = QHostAddress(grpIpAddress);
+    this->grpPortNumber = grpPortNumber.toUShort(nullptr, 10);
+
+    udpSocket = new QUdpSocket(this);
+    wiredIface = getWiredEthernetInterface();
+
+    switch (IfaceSelect::choosePlacement(wiredIface.isValid(), isOsSelectIfaceStatus)) {
+    case IfaceSelect::Placement::WiredInterface:
+        qInfo() << "Mr Wired ethernet interface is valid";
+        bindOnWiredInterface(wiredIface, wiredIfaceIpAddress);
+        break;
+    case IfaceSelect::Placement::OsSelected:
+        bindOnOsSelectedInterface();
+        break;
+    case IfaceSelect::Placement::NotPlaced: {
+        const QString text = QStringLiteral("Wired Ethernet Interface Not Valid, Multicast Receiver Terminated");
+        emit sendMrErrorMessage(text);
+        emit sendMrInfoMessage(text);
+        qWarning() << "Mr Wired ethernet interface not valid, multicast receiver terminated";
+        emit sendMrNmeaData(QStringLiteral("Error"), QString(), QString(), QString());
+        break;
+    }
+    }
+}
+
+void Recvutil::bindOnWiredInterface(const QNetworkInterface &iface, const QHostAddress &ifaceAddress)
+{
+    if (!udpSocket) {
+        emit sendMrErrorMessage(QStringLiteral("Multicast Receiver UDP Socket Not Initialized"));
+        qWarning() << "Mr UDP socket is null";
+        return;
+    }
+
+#ifdef Q_OS_WIN
+    // Windows picks the receiving NIC from the unicast bind address.
+    const QHostAddress bindAddress = ifaceAddress;
+    const QNetworkInterface joinIface;
+#else
+    // Linux never hands multicast to a socket bound to a unicast address, and a
+    // join without an interface fails on a host without a multicast route. Bind
+    // to the group (which also keeps out other groups sharing the port) and join
+    // on the wired interface instead.
+    Q_UNUSED(ifaceAddress)
+    const QHostAddress bindAddress = grpIpAddress;
+    const QNetworkInterface joinIface = iface;
+#endif
+
+    if (udpSocket->bind(bindAddress, grpPortNumber, socketBindMode)) {
+        qInfo() << "Mr socket bind succeeded on wired ethernet interface";
+        udpSocket->setMulticastInterface(iface);
+        joinGroup(joinIface);
+        return;
+    }
+
+    recvReceiverDisconnect();
+    emit sendMrNmeaData(QStringLiteral("Error"), QStringLiteral("Multicast Connection Aborted"), QString(),
+                        QString());
+    emit sendMrErrorMessage(QStringLiteral("Failed To Start Multicast Receiver"));
+    emit sendMrInfoMessage(QStringLiteral("Failed To Start Multicast Receiver"));
+    qWarning() << "Mr Failed to bind multicast receiver socket on wired ethernet interface";
+}
+
+void Recvutil::bindOnOsSelectedInterface()
+{
+    if (!udpSocket) {
+        emit sendMrErrorMessage(QStringLiteral("Multicast Receiver Socket Is Null"));
+        qWarning() << "Mr socket is null";
+        return;
+    }
+
+    isConnected = false;
+    if (udpSocket->bind(QHostAddress::AnyIPv4, grpPortNumber, socketBindMode)) {
+        qInfo() << "Mr Socket bind succeeded on OS selected interface";
+        joinGroup(QNetworkInterface());
+        return;
+    }
+
+    const QString text = QStringLiteral("Multicast Receiver Socket Bind Failed On OS Selected Interface");
+    emit sendMrNmeaData(QStringLiteral("Error"), QStringLiteral("Multicast Connection Aborted"), QString(),
+                        QString());
+    emit sendMrErrorMessage(text);
+    emit sendMrInfoMessage(text);
+    qWarning() << "Mr socket bind failed on OS selected interface";
+    recvReceiverDisconnect();
+}
+
+void Recvutil::joinGroup(const QNetworkInterface &joinIface)
+{
+    if (!udpSocket) {
+        emit sendMrErrorMessage(QStringLiteral("Multicast Receiver Socket Is Null"));
+        qWarning() << "Mr socket is null";
+        return;
+    }
+
+    startRxTimeout();
+
+    isConnected = joinIface.isValid() ? udpSocket->joinMulticastGroup(grpIpAddress, joinIface)
+                                      : udpSocket->joinMulticastGroup(grpIpAddress);
+    if (!isConnected) {
+        emit sendMrNmeaData(QStringLiteral("Disconnected"), QString(), QString(), QString());
+        emit sendMrErrorMessage(QStringLiteral("Failed To Join Multicast Group"));
+        emit sendMrInfoMessage(QStringLiteral("Failed To Join Multicast Group"));
+        qWarning() << "Failed to join multicast group";
+        recvReceiverDisconnect();
+        return;
+    }
+
+    qInfo() << "Mr isConnected = " << isConnected;
+    connect(udpSocket, &QUdpSocket::readyRead, this, &Recvutil::processData, Qt::UniqueConnection);
+    emit sendMrNmeaData(QStringLiteral("Connected"), QString(), QString(), QString());
+    activeIface = getActiveInterface(udpSocket, joinIface);
+
+    if (activeIface.isValid()) {
+        emit sendMrInfoMessage(QStringLiteral("Receiving Multicast On ") + activeIface.humanReadableName()
+                               + QStringLiteral(" Interface"));
+    } else {
+        emit sendMrInfoMessage(QStringLiteral("Active Interface Is Not Valid"));
+        emit sendMrErrorMessage(QStringLiteral("Active Interface Is Not Valid"));
+        qWarning() << "Active interface is not valid";
+    }
+}
+
+void Recvutil::recvMrRxTimeoutInterval(int rxTimeoutInSec)
+{
+    this->rxTimeoutInSec = rxTimeoutInSec;
+    startRxTimeout();
+}
+
+void Recvutil::recvReceiverDisconnect()
+{
+    if (!udpSocket)
+        return;
+
+    if (isConnected) {
+        if (activeIface.isValid())
+            udpSocket->leaveMulticastGroup(grpIpAddress, activeIface);
+        else
+            udpSocket->leaveMulticastGroup(grpIpAddress);
+    }
+
+    disconnect(rxTimeoutTimer, &QTimer::timeout, this, &Recvutil::handleRxTimeoutTimer);
+    disconnect(udpSocket, &QUdpSocket::readyRead, this, &Recvutil::processData);
+
+    udpSocket->close();
+    udpSocket->deleteLater();
+    isConnected = false;
+    udpSocket = nullptr;
+
+    rxTimeoutTimer->stop();
+
+    emit sendMrNmeaData(QStringLiteral("Disconnected"), QString(), QString(), QString());
+    emit sendMrInfoMessage(QStringLiteral("Multicast Receiver Is Terminated"));
+    qInfo() << "Mr receiver stopped.";
+}
+
+void Recvutil::recvMrOsSelectInterfaceStatus(bool isOsSelectIfaceStatus)
+{
+    this->isOsSelectIfaceStatus = isOsSelectIfaceStatus;
+}
+
+void Recvutil::processData()
+{
+    if (!udpSocket)
+        return;
+
+    // Every emission may reach slots that disconnect the receiver, so the socket
+    // is looked at again before each datagram.
+    while (udpSocket && udpSocket->hasPendingDatagrams()) {
+        datagram.resize(int(qMax<qint64>(udpSocket->pendingDatagramSize(), 0)));
+        const qint64 bytesRead = udpSocket->readDatagram(datagram.data(), datagram.size(), &senderAddress,
+                                                         &senderPort);
+        // A failed read leaves the buffer undefined: such a datagram is dropped.
+        if (bytesRead < 0)
+            continue;
+
+        const QString nmeaSentence =
+            QString::fromLatin1(datagram.constData(), qMin<qint64>(bytesRead, datagram.size())).trimmed();
+        emit sendMrNmeaData(QStringLiteral("Connected"), nmeaSentence, senderAddress.toString(),
+                            QString::number(senderPort));
+        startRxTimeout();
+        emit sendMrInfoMessage(QStringLiteral("Receiving Multicast On ") + activeIface.humanReadableName()
+                               + QStringLiteral(" Interface"));
+    }
+}
+
+void Recvutil::handleRxTimeoutTimer()
+{
+    if (isConnected) {
+        emit sendMrNmeaData(QStringLiteral("Connected"), QStringLiteral("No NMEA Data Received From Multicast Source"),
+                            QString(), QString());
+    }
+    emit sendMrInfoMessage(QStringLiteral("Multicast Receiver Timeout Interval Is Exceeded"));
+}
+
+void Recvutil::startRxTimeout()
+{
+    if (rxTimeoutInSec != 0) {
+        rxTimeoutTimer->start(rxTimeoutInSec * 1000);
+        return;
+    }
+    rxTimeoutTimer->stop();
+    emit sendMrInfoMessage(QStringLiteral("Multicast Receiver Timeout Timer is Disabled"));
+    qInfo() << "Multicast receiver timeout timer is disabled";
+}
+
+QNetworkInterface Recvutil::getWiredEthernetInterface()
+{
+    const QList<QNetworkInterface> ifaces = QNetworkInterface::allInterfaces();
+    const IfaceSelect::WiredChoice choice =
+        IfaceSelect::findWiredInterface(IfaceSelect::describeInterfaces(ifaces));
+    if (choice.found()) {
+        wiredIfaceIpAddress = choice.address;
+        emit sendMrInfoMessage(
+            QStringLiteral("Wired Ethernet Interface is Connected, Receiving From Wired Ethernet Interface"));
+        return ifaces.at(choice.position);
+    }
+
+    emit sendMrErrorMessage(QStringLiteral("No Wired Ethernet Interface Found"));
+    emit sendMrInfoMessage(QStringLiteral("No Wired Ethernet Interface Found"));
+    qWarning() << "Mr wired ethernet interface not found";
+    return QNetworkInterface();
+}
+
+QNetworkInterface Recvutil::getActiveInterface(QUdpSocket *socket, const QNetworkInterface &joinedIface) const
+{
+    if (!socket)
+        return QNetworkInterface();
+    const QList<QNetworkInterface> ifaces = QNetworkInterface::allInterfaces();
+    const int position = IfaceSelect::findActiveInterface(IfaceSelect::describeInterfaces(ifaces),
+                                                          socket->localAddress(), joinedIface.index());
+    return position >= 0 ? ifaces.at(position) : QNetworkInterface();
+}

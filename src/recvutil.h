@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHostAddress>
+#include <QNetworkInterface>
+#include <QObject>
+#include <QString>
+
+class QTimer;
+class QUdpSocket;
+
+class Recvutil : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit Recvutil(QObject *parent = nullptr);
+    ~Recvutil() override;
+
+signals:
+    void sendMrNmeaData(const QString &connectionStatus, const QString &nmeaSentence,
+                        const QString &sourceIp, const QString &sourcePort);
+    void sendMrErrorMessage(const QString &ErrorMsg);
+    void sendMrInfoMessage(const QString &InfoMsg);
+
+public slots:
+    void recvSocketDetailsConnect(const QString &grpIpAddress, const QString &grpPortNumber);
+    void recvMrRxTimeoutInterval(int rxTimeoutInSec);
+    void recvReceiverDisconnect();
+    void recvMrOsSelectInterfaceStatus(bool isOsSelectIfaceStatus);
+
+private slots:
+    void processData();
+    void handleRxTimeoutTimer();
+
+private:
+    QNetworkInterface getWiredEthernetInterface();
+    QNetworkInterface getActiveInterface(QUdpSocket *socket,
+                                         const QNetworkInterface &joinedIface = QNetworkInterface()) const;
+    void bindOnWiredInterface(const QNetworkInterface &iface, const QHostAddress &ifaceAddress);
+    void bindOnOsSelectedInterface();
+    void joinGroup(const QNetworkInterface &joinIface);
+    void startRxTimeout();
+
+    QUdpSocket *udpSocket = nullptr;
+    QHostAddress grpIpAddress;
+    quint16 grpPortNumber = 0;
+    QHostAddress senderAddress;
+    quint16 senderPort = 0;
+    int rxTimeoutInSec = 3;
+    QByteArray datagram;
+    QNetworkInterface wiredIface;
+    QHostAddress wiredIfaceIpAddress;
+    QNetworkInterface activeIface;
+    bool isOsSelectIfaceStatus = false;
+    bool isConnected = false;
+    QTimer *rxTimeoutTimer = nullptr;
+};

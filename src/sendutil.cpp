@@ -1,0 +1,246 @@
+#include "sendutil.h"
+
+#include "ifaceselect.h"
+
+#include <QDebug>
+#include <QTimer>
+#include <QUdpSocket>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+constexpr auto socketBindMode = QAbstractSocket::ShareAddress | QAbstractSocket::ReuseAddressHint;
+}
+
+int txIntervalMsFromTenths(double txIntervalInTenths)
+{
+    // Rounded to the microsecond before truncating, so that 2.3 tenths give 230 ms
+    // and not the 229 that the binary product 229.99999999999997 would.
+    const double ms = std::trunc(std::round(txIntervalInTenths * 100000.0) / 1000.0);
+    return int(qBound(double(std::numeric_limits<int>::min()), ms, double(std::numeric_limits<int>::max())));
+}
+
+Sendutil::Sendutil(QObject *parent)
+    : QObject(parent)
+{
+    qInfo() << "Sendutil initialized";
+    txTimer = new QTimer(this);
+    // Ticks are scheduled from the previous deadline, so the period does not drift.
+    txTimer->setTimerType(Qt::PreciseTimer);
+}
+
+Sendutil::~Sendutil()
+{
+    recvStopSender();
+}
+
+void Sendutil::recvMsSocketDetailsConnect(const QString &grpIpAddress, const QString &grpPortNumber)
+{
+    if (udpSocket)
+        recvStopSender();
+
+    this->grpIpAddress = QHostAddress(grpIpAddress);
+    this->grpPortNumber = grpPortNumber.toUShort(nullptr, 10);
+
+    udpSocket = new QUdpSocket(this);
+    wiredIface = getWiredEthernetInterface();
+
+    switch (IfaceSelect::choosePlacement(wiredIface.isValid(), isOsSelectIfaceStatus)) {
+    case IfaceSelect::Placement::WiredInterface:
+        bindOnWiredInterface(wiredIface, wiredIfaceIpAddress);
+        break;
+    case IfaceSelect::Placement::OsSelected:
+        bindOnOsSelectedInterface();
+        break;
+    case IfaceSelect::Placement::NotPlaced: {
+        const QString text = QStringLiteral("Ethernet Interface Not Valid, Multicast Sender Terminated");
+        emit sendMsErrorMessage(text);
+        emit sendMsInfoMessage(text);
+        qWarning() << "Ms Wired ethernet interface not valid, multicast sender terminated";
+        emit sendMsNmeaData(QStringLiteral("Error"), QString(), QString(), QString());
+        break;
+    }
+    }
+}
+
+void Sendutil::bindOnWiredInterface(const QNetworkInterface &iface, const QHostAddress &ifaceAddress)
+{
+    if (!udpSocket) {
+        emit sendMsErrorMessage(QStringLiteral("Multicast Sender UDP Socket Not Initialized"));
+        qWarning() << "Ms UDP socket is null";
+        return;
+    }
+
+    if (udpSocket->bind(ifaceAddress, grpPortNumber, socketBindMode)) {
+        qInfo() << "Ms socket bind succeeded on wired ethernet interface";
+        udpSocket->setMulticastInterface(iface);
+        startSender();
+        return;
+    }
+
+    const QString text = QStringLiteral("Multicast Sender Socket Bind Failed On Wired Ethernet Interface");
+    recvStopSender();
+    emit sendMsNmeaData(QStringLiteral("Error"), QStringLiteral("Multicast Sender Connection Aborted"), QString(),
+                        QString());
+    emit sendMsErrorMessage(text);
+    emit sendMsInfoMessage(text);
+}
+
+void Sendutil::bindOnOsSelectedInterface()
+{
+    if (!udpSocket) {
+        emit sendMsErrorMessage(QStringLiteral("Multicast Sender UDP Socket Not initialized"));
+        qWarning() << "Ms UDP socket is null";
+        return;
+    }
+
+    if (udpSocket->bind(QHostAddress::AnyIPv4, grpPortNumber, socketBindMode)) {
+        qInfo() << "Ms socket bind succeeded on OS selected interface";
+        startSender();
+        return;
+    }
+
+    const QString text = QStringLiteral("Multicast Sender Socket Bind Failed On OS Selected Interface");
+    recvStopSender();
+    emit sendMsNmeaData(QStringLiteral("Error"), QStringLiteral("Multicast Sender Connection Aborted"), QString(),
+                        QString());
+    emit sendMsErrorMessage(text);
+    emit sendMsInfoMessage(text);
+    qWarning() << "Ms socket bind failed on OS selected interface";
+}
+
+void Sendutil::startSender()
+{
+    if (!udpSocket) {
+        emit sendMsErrorMessage(QStringLiteral("Multicast Sender Socket Is Null"));
+        return;
+    }
+
+    qInfo() << "Ms sender started";
+    connect(txTimer, &QTimer::timeout, this, &Sendutil::sendNmeaData, Qt::UniqueConnection);
+    activeIface = getActiveInterface(udpSocket);
+    sourceIpAddress = getIPv4Address(activeIface);
+    sentencesTotalNumber = 0;
+    bytesTotalNumber = 0;
+    startTxTimer();
+}
+
+void Sendutil::startTxTimer()
+{
+    isTransmitting = true;
+    if (txTimer->isActive())
+        return;
+    txTimer->start(txIntervalMs);
+    qInfo() << "Ms Tx timer started with interval = " << txIntervalMs << " ms.";
+}
+
+void Sendutil::recvStopSender()
+{
+    if (!udpSocket)
+        return;
+
+    disconnect(txTimer, &QTimer::timeout, this, &Sendutil::sendNmeaData);
+
+    udpSocket->close();
+    udpSocket->deleteLater();
+    udpSocket = nullptr;
+
+    if (txTimer->isActive())
+        txTimer->stop();
+    isTransmitting = false;
+
+    emit sendMsNmeaData(QStringLiteral("Stopped"), QString(), QString(), QString());
+    emit sendMsInfoMessage(QStringLiteral("Mutlicast Transmission Terminated"));
+    qInfo() << "Ms sender stopped.";
+}
+
+void Sendutil::recvMsNmeaSentencesList(const QStringList &nmeaList)
+{
+    qInfo() << "MS NMEA list received, number of NMEA sentences = " << nmeaList.size();
+    this->nmeaList = nmeaList;
+}
+
+void Sendutil::recvMsTxTransmissionInterval(double txIntervalInSec)
+{
+    txIntervalMs = txIntervalMsFromTenths(txIntervalInSec);
+    if (txTimer->isActive())
+        txTimer->stop();
+    txTimer->start(txIntervalMs);
+    qInfo() << "Ms Tx interval changed to: " << txIntervalMs << " ms.";
+}
+
+void Sendutil::recvMsOsSelectInterfaceStatus(bool isOsSelectIfaceStatus)
+{
+    this->isOsSelectIfaceStatus = isOsSelectIfaceStatus;
+}
+
+void Sendutil::sendNmeaData()
+{
+    if (!isTransmitting)
+        return;
+
+    if (nmeaList.isEmpty()) {
+        emit sendMsNmeaData(QStringLiteral("No Transmission"), QStringLiteral("No NMEA Data To Send ..."), QString(),
+                            QString());
+        emit sendMsInfoMessage(QStringLiteral("Multicast Group Active but Transmission Suspended"));
+        qWarning() << "Ms NMEA list is empty, no NMEA data to send";
+        return;
+    }
+
+    // The emissions below may reach slots that replace the list or stop the
+    // sender, so the tick works on its own copy and checks the socket each time.
+    const QStringList sentences = nmeaList;
+    for (const QString &sentence : sentences) {
+        if (!udpSocket || !isTransmitting)
+            return;
+
+        const qint64 bytesWritten = udpSocket->writeDatagram(sentence.toLatin1(), grpIpAddress, grpPortNumber);
+        if (bytesWritten > 0) {
+            bytesTotalNumber += bytesWritten;
+            ++sentencesTotalNumber;
+        }
+
+        const QString sentencesText = QString::number(sentencesTotalNumber);
+        const QString bytesText = QString::number(bytesTotalNumber);
+        emit sendMsNmeaData(QStringLiteral("Started"), sentence, sourceIpAddress.toString(), QString());
+        emit sendMsTransmissionData(sentencesText, bytesText);
+        emit sendMsInfoMessage(QStringLiteral("Multicast Transmission in Progress On ")
+                               + activeIface.humanReadableName() + QStringLiteral(" Interface , ")
+                               + QStringLiteral("Total Sentences Sent: ") + sentencesText
+                               + QStringLiteral(" , Total Bytes Sent: ") + bytesText);
+    }
+}
+
+QNetworkInterface Sendutil::getWiredEthernetInterface()
+{
+    const QList<QNetworkInterface> ifaces = QNetworkInterface::allInterfaces();
+    const IfaceSelect::WiredChoice choice =
+        IfaceSelect::findWiredInterface(IfaceSelect::describeInterfaces(ifaces));
+    if (choice.found()) {
+        wiredIfaceIpAddress = choice.address;
+        emit sendMsInfoMessage(
+            QStringLiteral("Wired Ethernet Interface is Connected, Sending Over Wired Ethernet Interface"));
+        return ifaces.at(choice.position);
+    }
+
+    emit sendMsErrorMessage(QStringLiteral("No Wired Ethernet Interface Found"));
+    emit sendMsInfoMessage(QStringLiteral("No Wired Ethernet Interface Found"));
+    qWarning() << "Ms wired ethernet interface not found";
+    return QNetworkInterface();
+}
+
+QNetworkInterface Sendutil::getActiveInterface(QUdpSocket *socket) const
+{
+    if (!socket)
+        return QNetworkInterface();
+    const QList<QNetworkInterface> ifaces = QNetworkInterface::allInterfaces();
+    const int position =
+        IfaceSelect::findActiveInterface(IfaceSelect::describeInterfaces(ifaces), socket->localAddress());
+    return position >= 0 ? ifaces.at(position) : QNetworkInterface();
+}
+
+QHostAddress Sendutil::getIPv4Address(const QNetworkInterface &iface) const
+{
+    return IfaceSelect::firstIPv4Address(IfaceSelect::describeInterface(iface));
+}

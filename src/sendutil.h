@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QHostAddress>
+#include <QNetworkInterface>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+class QTimer;
+class QUdpSocket;
+
+// The transmit period in milliseconds for a period counted in tenths of a second.
+int txIntervalMsFromTenths(double txIntervalInTenths);
+
+class Sendutil : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit Sendutil(QObject *parent = nullptr);
+    ~Sendutil() override;
+
+signals:
+    void sendMsNmeaData(const QString &connectionStatus, const QString &nmeaSentence,
+                        const QString &sourceIp, const QString &sourcePort);
+    void sendMsTransmissionData(const QString &sentencesTotalNumber, const QString &bytesTotalNumber);
+    void sendMsErrorMessage(const QString &ErrorMsg);
+    void sendMsInfoMessage(const QString &InfoMsg);
+
+public slots:
+    void recvMsSocketDetailsConnect(const QString &grpIpAddress, const QString &grpPortNumber);
+    void recvMsNmeaSentencesList(const QStringList &nmeaList);
+    void recvMsTxTransmissionInterval(double txIntervalInSec);
+    void recvStopSender();
+    void recvMsOsSelectInterfaceStatus(bool isOsSelectIfaceStatus);
+
+private slots:
+    void sendNmeaData();
+
+private:
+    QNetworkInterface getWiredEthernetInterface();
+    QNetworkInterface getActiveInterface(QUdpSocket *socket) const;
+    QHostAddress getIPv4Address(const QNetworkInterface &iface) const;
+    void bindOnWiredInterface(const QNetworkInterface &iface, const QHostAddress &ifaceAddress);
+    void bindOnOsSelectedInterface();
+    void startSender();
+    void startTxTimer();
+
+    QUdpSocket *udpSocket = nullptr;
+    QHostAddress grpIpAddress;
+    quint16 grpPortNumber = 0;
+    QHostAddress sourceIpAddress;
+    int txIntervalMs = 1000;
+    int sentencesTotalNumber = 0;
+    qint64 bytesTotalNumber = 0;
+    QStringList nmeaList;
+    QNetworkInterface wiredIface;
+    QHostAddress wiredIfaceIpAddress;
+    QNetworkInterface activeIface;
+    bool isOsSelectIfaceStatus = false;
+    bool isTransmitting = false;
+    QTimer *txTimer = nullptr;
+};
