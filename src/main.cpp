@@ -5,6 +5,7 @@
 #include <QQmlContext>
 #include <QUrl>
 
+#include "controlutil.h"
 #include "logutil.h"
 #include "viewutil.h"
 
@@ -22,8 +23,10 @@ int main(int argc, char *argv[])
 
     QQmlApplicationEngine engine;
     Viewutil viewutil;
+    Controlutil controlutil(&viewutil);
 
     engine.rootContext()->setContextProperty(QStringLiteral("viewutil"), &viewutil);
+    engine.rootContext()->setContextProperty(QStringLiteral("controlutil"), &controlutil);
 
     QObject::connect(
         &engine, &QQmlApplicationEngine::objectCreationFailed, &app,

@@ -4,6 +4,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "filelines.h"
 #include "logutil.h"
 
 // Logs into a temporary folder on a clock the test moves by hand.
@@ -21,17 +22,6 @@ private slots:
     void unwritableDirectoryStillRuns();
     void consoleEcho();
 
-private:
-    static QStringList readLines(const QString &path)
-    {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-            return {};
-        QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
-        if (!lines.isEmpty() && lines.last().isEmpty())
-            lines.removeLast();
-        return lines;
-    }
 };
 
 void TestLogutil::lineFormat_data()
@@ -82,7 +72,7 @@ void TestLogutil::sameDayAppends()
         Logutil log(dir, [&] { return now; });
         log.writeMessage(QtWarningMsg, QStringLiteral("second run"));
     }
-    QCOMPARE(readLines(dir + QStringLiteral("/QCX LOG 25.03.14.log")),
+    QCOMPARE(readTextLines(dir + QStringLiteral("/QCX LOG 25.03.14.log")),
              (QStringList{QStringLiteral("2025-03-14 09:05:07 [INFO   ] Application log started"),
                           QStringLiteral("2025-03-14 09:06:07 [WARNING] second run")}));
 }
@@ -128,9 +118,9 @@ void TestLogutil::midnightSwitchesFile()
     now = QDateTime(QDate(2025, 3, 15), QTime(0, 0, 1));
     log.writeMessage(QtInfoMsg, QStringLiteral("after midnight"));
 
-    QCOMPARE(readLines(tmp.path() + QStringLiteral("/QCX LOG 25.03.14.log")),
+    QCOMPARE(readTextLines(tmp.path() + QStringLiteral("/QCX LOG 25.03.14.log")),
              QStringList{QStringLiteral("2025-03-14 23:59:59 [INFO   ] before midnight")});
-    QCOMPARE(readLines(tmp.path() + QStringLiteral("/QCX LOG 25.03.15.log")),
+    QCOMPARE(readTextLines(tmp.path() + QStringLiteral("/QCX LOG 25.03.15.log")),
              QStringList{QStringLiteral("2025-03-15 00:00:01 [INFO   ] after midnight")});
     QCOMPARE(log.logFilePath(), tmp.path() + QStringLiteral("/QCX LOG 25.03.15.log"));
 }
@@ -171,7 +161,7 @@ void TestLogutil::consoleEcho()
     const QString out = QString::fromUtf8(child.readAllStandardOutput());
     QVERIFY2(out.contains(QStringLiteral(" [INFO   ] echoed line\n")), qPrintable(out));
     QVERIFY(!out.contains(QStringLiteral("silent line")));
-    const QStringList fileLines = readLines(tmp.path() + QLatin1Char('/')
+    const QStringList fileLines = readTextLines(tmp.path() + QLatin1Char('/')
                                             + Logutil::logFileName(QDate::currentDate()));
     QCOMPARE(fileLines.size(), 2);
     QVERIFY(fileLines.at(0).endsWith(QStringLiteral(" [INFO   ] silent line")));

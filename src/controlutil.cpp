@@ -1,0 +1,315 @@
+#include "controlutil.h"
+
+#include <QDebug>
+
+#include "viewutil.h"
+
+ControlutilPaths ControlutilPaths::platformDefaults()
+{
+    return {defaultAppSettingsDirectory(), defaultCaptureDirectory(), ::fallbackCaptureDirectory()};
+}
+
+Controlutil::Controlutil(Viewutil *viewutil, QObject *parent)
+    : Controlutil(viewutil, ControlutilPaths::platformDefaults(), parent)
+{
+}
+
+Controlutil::Controlutil(Viewutil *viewutil, const ControlutilPaths &paths, QObject *parent)
+    : QObject(parent)
+    , m_viewutil(viewutil)
+    , m_jsonutil(paths.settingsDirectory)
+    , m_saveutil(paths.captureDirectory, paths.fallbackCaptureDirectory)
+{
+    qInfo() << "Controlutil initialized";
+    makeConnections();
+}
+
+void Controlutil::makeConnections()
+{
+    Viewutil *view = m_viewutil;
+
+    connect(this, &Controlutil::sendMrValidateConnect, &m_validateutil, &Validateutil::recvMrSocketValidateConnect);
+    connect(this, &Controlutil::sendMrDisconnect, &m_recvutil, &Recvutil::recvReceiverDisconnect);
+    connect(this, &Controlutil::sendMrStartSaveNmeaToFile, &m_saveutil, &Saveutil::recvStartNmeaSavingToFile);
+    connect(this, &Controlutil::sendMrStopSaveNmeaToFile, &m_saveutil, &Saveutil::recvStopNmeaSavingToFile);
+    connect(this, &Controlutil::sendMrIncludeDateTimeInNmeaSaveFile, &m_saveutil,
+            &Saveutil::recvIncludeDateTimeInNmeaSaveFile);
+    connect(this, &Controlutil::sendMrRxTimeout, &m_recvutil, &Recvutil::recvMrRxTimeoutInterval);
+    connect(this, &Controlutil::sendMrOsSelectInterfaceStatus, &m_recvutil, &Recvutil::recvMrOsSelectInterfaceStatus);
+    connect(this, &Controlutil::sendMsValidateConnect, &m_validateutil, &Validateutil::recvMsSocketValidateConnect);
+    connect(this, &Controlutil::sendMsStop, &m_sendutil, &Sendutil::recvStopSender);
+    connect(this, &Controlutil::sendMsNmeaSentencesList, &m_sendutil, &Sendutil::recvMsNmeaSentencesList);
+    connect(this, &Controlutil::sendMsTxTransmissionInterval, &m_sendutil, &Sendutil::recvMsTxTransmissionInterval);
+    connect(this, &Controlutil::sendMsCustomNmeaSentenceValidate, &m_validateutil,
+            &Validateutil::recvMsCustomNmeaSentenceValidate);
+    connect(this, &Controlutil::sendMsOsSelectInterfaceStatus, &m_sendutil, &Sendutil::recvMsOsSelectInterfaceStatus);
+    connect(this, &Controlutil::sendLoadAppSettings, &m_jsonutil, &Jsonutil::recvLoadAppSettings);
+    connect(this, &Controlutil::sendSaveAppSettings, &m_jsonutil, &Jsonutil::recvSaveAppSettings);
+
+    connect(view, &Viewutil::sendMrConnectionToggleChanged, this, &Controlutil::recvMrConnectionToggle);
+    connect(view, &Viewutil::sendMrSaveNmeaToFileToggleChanged, this, &Controlutil::recvMrSaveNmeaToFileToggle);
+    connect(view, &Viewutil::sendMrIncludeDateTimeInNmeaFileStatusChanged, this,
+            &Controlutil::recvIncludeDateTimeInNmeaSaveFile);
+    connect(view, &Viewutil::sendMrRxTimeoutChanged, this, &Controlutil::recvMrRxTimeout);
+    connect(view, &Viewutil::sendMsConnectionToggleChanged, this, &Controlutil::recvMsConnectionToggle);
+    connect(view, &Viewutil::sendMsNmeaSentencesListChanged, this, &Controlutil::recvMsNmeaSentencesList);
+    connect(view, &Viewutil::sendMsTxIntervalChanged, this, &Controlutil::recvMsTxInterval);
+    connect(view, &Viewutil::sendMsCustomNmeaSentenceChanged, this, &Controlutil::recvMsCustomNmeaSentence);
+    connect(view, &Viewutil::sendLoadAppSettings, this, &Controlutil::sendLoadAppSettings);
+    connect(view, &Viewutil::sendSaveAppSettings, this, &Controlutil::recvSaveAppSettings);
+    connect(view, &Viewutil::sendMrAllowOsChooseIfaceStatusChanged, this, &Controlutil::recvMrOsSelectInterfaceStatus);
+    connect(view, &Viewutil::sendMsAllowOsChooseIfaceStatusChanged, this, &Controlutil::recvMsOsSelectInterfaceStatus);
+
+    connect(&m_jsonutil, &Jsonutil::sendAppSettings, this, &Controlutil::recvAppSettings);
+    connect(&m_jsonutil, &Jsonutil::sendJsonErrorMessage, this, &Controlutil::recvJsonErrorMessage);
+    connect(&m_jsonutil, &Jsonutil::sendJsonInfoMessage, this, &Controlutil::recvJsonInfoMessage);
+
+    connect(&m_validateutil, &Validateutil::sendMrSocketValidateResult, this, &Controlutil::recvMrSocketValidateResult);
+    connect(&m_validateutil, &Validateutil::sendMrSocketDetails, &m_recvutil, &Recvutil::recvSocketDetailsConnect);
+    connect(&m_validateutil, &Validateutil::sendMsSocketValidateResult, this, &Controlutil::recvMsSocketValidateResult);
+    connect(&m_validateutil, &Validateutil::sendMsSocketDetails, &m_sendutil, &Sendutil::recvMsSocketDetailsConnect);
+    connect(&m_validateutil, &Validateutil::sendMsCustomNmeaSentenceValidateReslut, this,
+            &Controlutil::recvMsCustomNmeaSentenceValidateReslut);
+
+    // The view model must hold a sentence before the capture file sees it.
+    connect(&m_recvutil, &Recvutil::sendMrNmeaData, this, &Controlutil::recvMrNmeaData);
+    connect(&m_recvutil, &Recvutil::sendMrNmeaData, &m_saveutil, &Saveutil::recvNmeaData);
+    connect(&m_recvutil, &Recvutil::sendMrInfoMessage, this, &Controlutil::recvMrInfoMessage);
+    connect(&m_recvutil, &Recvutil::sendMrErrorMessage, this, &Controlutil::recvMrErrorMessage);
+
+    connect(&m_sendutil, &Sendutil::sendMsNmeaData, this, &Controlutil::recvMsNmeaData);
+    connect(&m_sendutil, &Sendutil::sendMsTransmissionData, this, &Controlutil::recvMsTransmissionData);
+    connect(&m_sendutil, &Sendutil::sendMsInfoMessage, this, &Controlutil::recvMsInfoMessage);
+    connect(&m_sendutil, &Sendutil::sendMsErrorMessage, this, &Controlutil::recvMsErrorMessage);
+}
+
+void Controlutil::recvMrConnectionToggle()
+{
+    const QString toggle = m_viewutil->mrConnectionToggle();
+    if (toggle == QLatin1String("connect")) {
+        qInfo() << "Mr connection toggle = connect";
+        emit sendMrValidateConnect(m_viewutil->mrGrpIpAddress(), m_viewutil->mrGrpPortNumber());
+    } else if (toggle == QLatin1String("disconnect")) {
+        qInfo() << "Mr connection toggle = disconnect";
+        emit sendMrDisconnect();
+    }
+}
+
+void Controlutil::recvMsConnectionToggle()
+{
+    const QString toggle = m_viewutil->msConnectionToggle();
+    if (toggle == QLatin1String("start"))
+        emit sendMsValidateConnect(m_viewutil->msGrpIpAddress(), m_viewutil->msGrpPortNumber());
+    else if (toggle == QLatin1String("stop"))
+        emit sendMsStop();
+}
+
+void Controlutil::recvMrNmeaData(QString connectionStatus, QString nmeaSentence, QString sourceIp,
+                                 QString sourcePort)
+{
+    if (connectionStatus != m_lastMrConnectionStatus) {
+        qInfo() << "Mr connection Status = " << connectionStatus;
+        qInfo() << "Mr source IP address = " << sourceIp;
+        qInfo() << "Mr source port number = " << sourcePort;
+        m_lastMrConnectionStatus = connectionStatus;
+    }
+    m_viewutil->setMrConnectionStatus(connectionStatus);
+    m_viewutil->setMrNmeaSentence(nmeaSentence);
+    m_viewutil->setMrInfoSrcIpAddress(sourceIp);
+}
+
+void Controlutil::recvMsNmeaData(QString connectionStatus, QString nmeaSentence, QString sourceIp,
+                                 QString sourcePort)
+{
+    if (connectionStatus != m_lastMsConnectionStatus) {
+        qInfo() << "Ms connection Status = " << connectionStatus;
+        qInfo() << "Ms source IP address = " << sourceIp;
+        qInfo() << "Ms source port number = " << sourcePort;
+        m_lastMsConnectionStatus = connectionStatus;
+    }
+    m_viewutil->setMsConnectionStatus(connectionStatus);
+    m_viewutil->setMsNmeaSentence(nmeaSentence);
+    m_viewutil->setMsSrcIpAddress(sourceIp);
+}
+
+void Controlutil::recvMrSocketValidateResult(bool socketStatus, QString socketMessage)
+{
+    qInfo() << "Mr socket status = " << socketStatus;
+    qInfo() << "Mr socket message = " << socketMessage;
+    m_viewutil->setMrSocketStatusMessage(socketMessage);
+    m_viewutil->setMrSocketStatus(socketStatus);
+}
+
+void Controlutil::recvMsSocketValidateResult(bool socketStatus, QString socketMessage)
+{
+    qInfo() << "Ms socket status = " << socketStatus;
+    qInfo() << "Ms socket message = " << socketMessage;
+    m_viewutil->setMsSocketStatusMessage(socketMessage);
+    m_viewutil->setMsSocketStatus(socketStatus);
+}
+
+void Controlutil::recvMsCustomNmeaSentence()
+{
+    qInfo() << "Ms custom NMEA sent for validation";
+    emit sendMsCustomNmeaSentenceValidate(m_viewutil->msCustomNmeaSentence());
+}
+
+void Controlutil::recvMsCustomNmeaSentenceValidateReslut(bool customNmeaStatus, QString validateMessage)
+{
+    qInfo() << "Ms custom NMEA validation status = " << customNmeaStatus;
+    qInfo() << "Ms custom NMEA validation message = " << validateMessage;
+    m_viewutil->setMsCustomNmeaSentenceValidateMessage(validateMessage);
+    m_viewutil->setMsCustomNmeaSentenceStatus(customNmeaStatus);
+}
+
+void Controlutil::recvMrSaveNmeaToFileToggle()
+{
+    if (m_viewutil->mrSaveNmeaToFileToggle()) {
+        qInfo() << "Mr save NMEA to file activated";
+        emit sendMrStartSaveNmeaToFile();
+    } else {
+        qInfo() << "Mr save NMEA to file deactivated";
+        emit sendMrStopSaveNmeaToFile();
+    }
+}
+
+void Controlutil::recvIncludeDateTimeInNmeaSaveFile()
+{
+    const bool include = m_viewutil->mrIncludeDateTimeInNmeaFileStatus();
+    qInfo() << "Mr include date and time in NMEA save file = " << include;
+    emit sendMrIncludeDateTimeInNmeaSaveFile(include);
+}
+
+void Controlutil::recvMrRxTimeout()
+{
+    const int timeout = m_viewutil->mrRxTimeout();
+    qInfo() << "Mr receiver timeout = " << timeout;
+    emit sendMrRxTimeout(timeout);
+}
+
+void Controlutil::recvMsTxInterval()
+{
+    const double interval = m_viewutil->msTxInterval();
+    qInfo() << "Ms transmission interval = " << interval;
+    emit sendMsTxTransmissionInterval(interval);
+}
+
+void Controlutil::recvMsNmeaSentencesList()
+{
+    emit sendMsNmeaSentencesList(m_viewutil->msNmeaSentencesList());
+}
+
+void Controlutil::recvMrOsSelectInterfaceStatus()
+{
+    const bool allow = m_viewutil->mrAllowOsChooseIfaceStatus();
+    qInfo() << "Mr allow OS to select interface status = " << allow;
+    emit sendMrOsSelectInterfaceStatus(allow);
+}
+
+void Controlutil::recvMsOsSelectInterfaceStatus()
+{
+    const bool allow = m_viewutil->msAllowOsChooseIfaceStatus();
+    qInfo() << "Ms allow OS to select interface status = " << allow;
+    emit sendMsOsSelectInterfaceStatus(allow);
+}
+
+void Controlutil::recvMrErrorMessage(QString ErrorMsg)
+{
+    qWarning() << "Mr error message = " << ErrorMsg;
+    m_viewutil->setMrErrorMessage(ErrorMsg);
+}
+
+void Controlutil::recvMsErrorMessage(QString ErrorMsg)
+{
+    qWarning() << "Ms error message = " << ErrorMsg;
+    m_viewutil->setMsErrorMessage(ErrorMsg);
+}
+
+void Controlutil::recvJsonErrorMessage(QString errorMsg)
+{
+    qWarning() << "Json util error message = " << errorMsg;
+}
+
+void Controlutil::recvMrInfoMessage(QString InfoMsg)
+{
+    m_viewutil->setMrInfoMessage(InfoMsg);
+}
+
+void Controlutil::recvMsInfoMessage(QString InfoMsg)
+{
+    m_viewutil->setMsInfoMessage(InfoMsg);
+}
+
+void Controlutil::recvJsonInfoMessage(QString infoMsg)
+{
+    qInfo() << "Json util info message = " << infoMsg;
+    m_viewutil->setMrInfoMessage(infoMsg);
+    m_viewutil->setMsInfoMessage(infoMsg);
+}
+
+void Controlutil::recvMsTransmissionData(QString sentencesTotalNumber, QString bytesTotalNumber)
+{
+    m_viewutil->setMsTotalSentencesSent(sentencesTotalNumber);
+    m_viewutil->setMsTotalBytesSent(bytesTotalNumber);
+}
+
+void Controlutil::recvAppSettings(QVariantMap appSettings)
+{
+    qInfo() << "App Settings Received Successfully";
+    applyAppSettingsToView(appSettings);
+}
+
+void Controlutil::recvSaveAppSettings()
+{
+    qInfo() << "App settings received From UI OK";
+    emit sendSaveAppSettings(collectAppSettingsFromView());
+}
+
+void Controlutil::applyAppSettingsToView(const QVariantMap &s)
+{
+    qInfo() << "App settings loaded to UI OK";
+    Viewutil *v = m_viewutil;
+    v->setMrDefaultGrpIpAddress(s.value(QStringLiteral("mrDefaultGrpIpAddress")).toString());
+    v->setMrDefaultGrpPortNumber(s.value(QStringLiteral("mrDefaultGrpPortNumber")).toString());
+    v->setMrSaveGrpIpAddStatus(s.value(QStringLiteral("mrSaveGrpIpAddStatus")).toBool());
+    v->setMrSaveGrpPortNumStatus(s.value(QStringLiteral("mrSaveGrpPortNumStatus")).toBool());
+    v->setMrSaveNmeaToFileStatus(s.value(QStringLiteral("mrSaveNmeaToFileStatus")).toBool());
+    v->setMrIncludeDateTimeInNmeaFileStatus(s.value(QStringLiteral("mrIncludeDateTimeInNmeaFileStatus")).toBool());
+    v->setMrShowWiredIfaceErrorStatus(s.value(QStringLiteral("mrShowWiredIfaceErrorStatus")).toBool());
+    v->setMrAllowOsChooseIfaceStatus(s.value(QStringLiteral("mrAllowOsChooseIfaceStatus")).toBool());
+    v->setMrDefaultRxTimeout(s.value(QStringLiteral("mrDefaultRxTimeout")).toInt());
+    v->setMsDefaultGrpIpAddress(s.value(QStringLiteral("msDefaultGrpIpAddress")).toString());
+    v->setMsDefaultGrpPortNumber(s.value(QStringLiteral("msDefaultGrpPortNumber")).toString());
+    v->setMsDefaultCustomNmeaSentence(s.value(QStringLiteral("msDefaultCustomNmeaSentence")).toString());
+    v->setMsSaveGrpIpAddStatus(s.value(QStringLiteral("msSaveGrpIpAddStatus")).toBool());
+    v->setMsSaveGrpPortNumStatus(s.value(QStringLiteral("msSaveGrpPortNumStatus")).toBool());
+    v->setMsSaveCustomNmeaStatus(s.value(QStringLiteral("msSaveCustomNmeaStatus")).toBool());
+    v->setMsShowWiredIfaceErrorStatus(s.value(QStringLiteral("msShowWiredIfaceErrorStatus")).toBool());
+    v->setMsAllowOsChooseIfaceStatus(s.value(QStringLiteral("msAllowOsChooseIfaceStatus")).toBool());
+    v->setMsDefaultTxInterval(s.value(QStringLiteral("msDefaultTxInterval")).toDouble());
+}
+
+QVariantMap Controlutil::collectAppSettingsFromView() const
+{
+    const Viewutil *v = m_viewutil;
+    QVariantMap s;
+    s.insert(QStringLiteral("mrDefaultGrpIpAddress"), v->mrDefaultGrpIpAddress());
+    s.insert(QStringLiteral("mrDefaultGrpPortNumber"), v->mrDefaultGrpPortNumber());
+    s.insert(QStringLiteral("mrSaveGrpIpAddStatus"), v->mrSaveGrpIpAddStatus());
+    s.insert(QStringLiteral("mrSaveGrpPortNumStatus"), v->mrSaveGrpPortNumStatus());
+    s.insert(QStringLiteral("mrSaveNmeaToFileStatus"), v->mrSaveNmeaToFileStatus());
+    s.insert(QStringLiteral("mrIncludeDateTimeInNmeaFileStatus"), v->mrIncludeDateTimeInNmeaFileStatus());
+    s.insert(QStringLiteral("mrShowWiredIfaceErrorStatus"), v->mrShowWiredIfaceErrorStatus());
+    s.insert(QStringLiteral("mrAllowOsChooseIfaceStatus"), v->mrAllowOsChooseIfaceStatus());
+    s.insert(QStringLiteral("mrDefaultRxTimeout"), v->mrDefaultRxTimeout());
+    s.insert(QStringLiteral("msDefaultGrpIpAddress"), v->msDefaultGrpIpAddress());
+    s.insert(QStringLiteral("msDefaultGrpPortNumber"), v->msDefaultGrpPortNumber());
+    s.insert(QStringLiteral("msDefaultCustomNmeaSentence"), v->msDefaultCustomNmeaSentence());
+    s.insert(QStringLiteral("msSaveGrpIpAddStatus"), v->msSaveGrpIpAddStatus());
+    s.insert(QStringLiteral("msSaveGrpPortNumStatus"), v->msSaveGrpPortNumStatus());
+    s.insert(QStringLiteral("msSaveCustomNmeaStatus"), v->msSaveCustomNmeaStatus());
+    s.insert(QStringLiteral("msShowWiredIfaceErrorStatus"), v->msShowWiredIfaceErrorStatus());
+    s.insert(QStringLiteral("msAllowOsChooseIfaceStatus"), v->msAllowOsChooseIfaceStatus());
+    s.insert(QStringLiteral("msDefaultTxInterval"), v->msDefaultTxInterval());
+    return s;
+}

@@ -1,0 +1,95 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QVariantMap>
+
+#include "jsonutil.h"
+#include "recvutil.h"
+#include "saveutil.h"
+#include "sendutil.h"
+#include "validateutil.h"
+
+class Viewutil;
+
+// Where the workers keep their files. The program uses the platform's
+// locations; tests point them into a temporary folder.
+struct ControlutilPaths
+{
+    QString settingsDirectory;
+    QString captureDirectory;
+    QString fallbackCaptureDirectory;
+
+    static ControlutilPaths platformDefaults();
+};
+
+// Owns the workers and routes every request of the view model to them and
+// every result back into the view model.
+class Controlutil : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit Controlutil(Viewutil *viewutil, QObject *parent = nullptr);
+    Controlutil(Viewutil *viewutil, const ControlutilPaths &paths, QObject *parent = nullptr);
+
+signals:
+    void sendMrValidateConnect(QString grpIpAddress, QString grpPortNumber);
+    void sendMrDisconnect();
+    void sendMrStartSaveNmeaToFile();
+    void sendMrStopSaveNmeaToFile();
+    void sendMrRxTimeout(int rxTimeoutInSec);
+    void sendMsValidateConnect(QString grpIpAddress, QString grpPortNumber);
+    void sendMsStop();
+    void sendMsNmeaSentencesList(QStringList nmeaList);
+    void sendMsTxTransmissionInterval(double txIntervalInSec);
+    void sendMsCustomNmeaSentenceValidate(QString customNmeaSentence);
+    void sendLoadAppSettings();
+    void sendSaveAppSettings(QVariantMap appSettings);
+    void sendMrOsSelectInterfaceStatus(bool isOsSelectIfaceStatus);
+    void sendMsOsSelectInterfaceStatus(bool isOsSelectIfaceStatus);
+    void sendMrIncludeDateTimeInNmeaSaveFile(bool includeDateTimeStatus);
+
+public slots:
+    void recvMrConnectionToggle();
+    void recvMrNmeaData(QString connectionStatus, QString nmeaSentence, QString sourceIp, QString sourcePort);
+    void recvMrSocketValidateResult(bool socketStatus, QString socketMessage);
+    void recvMrSaveNmeaToFileToggle();
+    void recvIncludeDateTimeInNmeaSaveFile();
+    void recvMrRxTimeout();
+    void recvMrErrorMessage(QString ErrorMsg);
+    void recvMrInfoMessage(QString InfoMsg);
+    void recvMsConnectionToggle();
+    void recvMsSocketValidateResult(bool socketStatus, QString socketMessage);
+    void recvMsNmeaSentencesList();
+    void recvMsTxInterval();
+    void recvMsCustomNmeaSentence();
+    void recvMsCustomNmeaSentenceValidateReslut(bool customNmeaStatus, QString validateMessage);
+    void recvMsNmeaData(QString connectionStatus, QString nmeaSentence, QString sourceIp, QString sourcePort);
+    void recvMsTransmissionData(QString sentencesTotalNumber, QString bytesTotalNumber);
+    void recvMsErrorMessage(QString ErrorMsg);
+    void recvMsInfoMessage(QString InfoMsg);
+    void recvAppSettings(QVariantMap appSettings);
+    void recvSaveAppSettings();
+    void recvJsonErrorMessage(QString errorMsg);
+    void recvJsonInfoMessage(QString infoMsg);
+    void recvMrOsSelectInterfaceStatus();
+    void recvMsOsSelectInterfaceStatus();
+
+private:
+    void makeConnections();
+    void applyAppSettingsToView(const QVariantMap &appSettings);
+    QVariantMap collectAppSettingsFromView() const;
+
+    QString m_lastMrConnectionStatus;
+    QString m_lastMsConnectionStatus;
+    Viewutil *m_viewutil;
+    // Declaration order is construction order; destruction runs in reverse,
+    // so the capture file closes first and the settings file goes last.
+    Jsonutil m_jsonutil;
+    Validateutil m_validateutil;
+    Recvutil m_recvutil;
+    Sendutil m_sendutil;
+    Saveutil m_saveutil;
+};
