@@ -27,9 +27,9 @@ Rectangle {
         }
 
         delegate: Text {
-            required property string text
+            required property var model
             width: ListView.view ? ListView.view.width : implicitWidth
-            text: text
+            text: model.text
             textFormat: Text.PlainText
             font.family: "monospace"
             elide: Text.ElideRight

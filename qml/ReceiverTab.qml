@@ -1,18 +1,311 @@
 import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
 
-// Placeholder page: the properties and functions the main window relies on.
 Rectangle {
     id: root
 
-    property string mrGrpIpAddress: ""
-    property string mrGrpPortNumber: ""
-    property int mrRxTimout: 0
-    property bool saveNmeaChkBox: false
+    property alias mrGrpIpAddress: grpIpTextField.text
+    property alias mrGrpPortNumber: grpPortTextField.text
+    property alias mrRxTimout: rxTimeoutSpinBox.value
+    property alias saveNmeaChkBox: saveNmeaChkBox.checked
 
-    function recvMrSocketStatus() {}
-    function updateMrControlsOnConnectionStatus() {}
-    function recvMrErrorMessage() {}
-    function updateMrListView() {}
-    function checkSaveMrGrpIpAddStatus() {}
-    function checkSaveMrGrpPortNumStatus() {}
+    ColumnLayout {
+        anchors.fill: parent
+        anchors.margins: 10
+        spacing: 5
+
+        RowLayout {
+            Layout.fillWidth: true
+            Layout.fillHeight: true
+            spacing: 10
+
+            // The control column takes a fifth of the row (the page less its margins
+            // and the column gap) and the data column the rest, but the control
+            // column never gets narrower than its boxes need.
+            ColumnLayout {
+                Layout.fillWidth: false
+                Layout.fillHeight: true
+                Layout.preferredWidth: Math.max((root.width - 30) / 5, connectionDetailsBox.implicitWidth,
+                                                settingsBox.implicitWidth, connectionInfoBox.implicitWidth)
+                spacing: 5
+
+                GroupBox {
+                    id: connectionDetailsBox
+                    Layout.fillWidth: true
+                    title: "Connection Details"
+
+                    ColumnLayout {
+                        anchors.fill: parent
+                        spacing: 2
+
+                        Label {
+                            text: "Group IP Address"
+                        }
+
+                        TextField {
+                            id: grpIpTextField
+                            objectName: "grpIpTextField"
+                            Layout.fillWidth: true
+                            leftPadding: 5
+                            rightPadding: 5
+                            placeholderText: "Pls Enter Multicast IP Address"
+                            onTextChanged: root.checkSaveMrGrpIpAddStatus()
+                        }
+
+                        Label {
+                            Layout.topMargin: 5
+                            text: "Group Port Number"
+                        }
+
+                        TextField {
+                            id: grpPortTextField
+                            objectName: "grpPortTextField"
+                            Layout.fillWidth: true
+                            leftPadding: 5
+                            rightPadding: 5
+                            placeholderText: "Pls Enter Port Number"
+                            onTextChanged: root.checkSaveMrGrpPortNumStatus()
+                        }
+
+                        RowLayout {
+                            Layout.fillWidth: true
+                            Layout.topMargin: 10
+                            Layout.bottomMargin: 5
+                            Layout.alignment: Qt.AlignHCenter
+
+                            Button {
+                                id: connectBtn
+                                objectName: "connectBtn"
+                                Layout.fillWidth: true
+                                Layout.preferredWidth: 1
+                                text: "Connect"
+                                onClicked: {
+                                    if (!viewutil)
+                                        return
+                                    viewutil.mrGrpIpAddress = grpIpTextField.text
+                                    viewutil.mrGrpPortNumber = grpPortTextField.text
+                                    viewutil.mrConnectionToggle = "connect"
+                                }
+                            }
+
+                            Button {
+                                id: disconnectBtn
+                                objectName: "disconnectBtn"
+                                Layout.fillWidth: true
+                                Layout.preferredWidth: 1
+                                text: "Disonnect"
+                                enabled: false
+                                onClicked: {
+                                    if (viewutil)
+                                        viewutil.mrConnectionToggle = "disconnect"
+                                }
+                            }
+                        }
+                    }
+                }
+
+                GroupBox {
+                    id: settingsBox
+                    Layout.fillWidth: true
+                    title: "Settings"
+
+                    ColumnLayout {
+                        anchors.fill: parent
+                        spacing: 15
+
+                        RowLayout {
+                            spacing: 15
+
+                            Label {
+                                id: rxTimeoutLbl
+                                text: "Rx Timeout"
+                            }
+
+                            CustomMrSpinBox {
+                                id: rxTimeoutSpinBox
+                                objectName: "rxTimeoutSpinBox"
+                                Layout.preferredWidth: 1.25 * rxTimeoutLbl.implicitWidth
+                                Layout.maximumWidth: 1.25 * rxTimeoutLbl.implicitWidth
+                                from: 0
+                                to: 60
+                                stepSize: 1
+                                value: 3
+                                editable: true
+                                onValueChanged: {
+                                    if (viewutil)
+                                        viewutil.mrRxTimeout = value
+                                }
+                            }
+                        }
+
+                        RowLayout {
+                            spacing: 10
+
+                            CheckBox {
+                                id: saveNmeaChkBox
+                                objectName: "saveNmeaChkBox"
+                                text: "Save NMEA To File"
+                                onCheckedChanged: {
+                                    if (viewutil)
+                                        viewutil.mrSaveNmeaToFileToggle = checked
+                                }
+                            }
+                        }
+                    }
+                }
+
+                GroupBox {
+                    Layout.fillWidth: true
+                    Layout.fillHeight: true
+
+                    LogoUtil {
+                        objectName: "recvLogo"
+                        anchors.fill: parent
+                        color: styleUtil.activeTabColor
+                    }
+                }
+
+                GroupBox {
+                    id: connectionInfoBox
+                    Layout.fillWidth: true
+                    title: "Connection Info"
+
+                    ColumnLayout {
+                        anchors.fill: parent
+                        spacing: 2
+
+                        Label {
+                            text: "Status"
+                        }
+
+                        CustomLabel {
+                            id: socketStatusLbl
+                            objectName: "socketStatusLbl"
+                            Layout.fillWidth: true
+                            textFormat: Text.PlainText
+                            text: viewutil ? viewutil.mrConnectionStatus : ""
+                        }
+
+                        Label {
+                            text: "Source IP Address"
+                        }
+
+                        CustomLabel {
+                            id: infoSrcIpAddressLbl
+                            objectName: "infoSrcIpAddressLbl"
+                            Layout.fillWidth: true
+                            textFormat: Text.PlainText
+                            text: viewutil ? viewutil.mrInfoSrcIpAddress : ""
+                        }
+                    }
+                }
+            }
+
+            GroupBox {
+                Layout.fillWidth: true
+                Layout.fillHeight: true
+                title: "NMEA Data"
+
+                ColumnLayout {
+                    anchors.fill: parent
+
+                    CustomListView {
+                        id: listView
+                        objectName: "listView"
+                        Layout.fillWidth: true
+                        Layout.fillHeight: true
+                    }
+
+                    Button {
+                        id: clearBtn
+                        objectName: "clearBtn"
+                        Layout.alignment: Qt.AlignHCenter
+                        Layout.minimumWidth: connectBtn.width
+                        text: "Clear Data"
+                        onClicked: listView.nmeaModel.clear()
+                    }
+                }
+            }
+        }
+
+        Rectangle {
+            Layout.fillWidth: true
+            Layout.preferredHeight: 22
+            color: "transparent"
+            border.width: 1
+            border.color: "lightgray"
+
+            CustomLabel {
+                id: infoLbl
+                objectName: "infoLbl"
+                anchors.fill: parent
+                anchors.margins: 2
+                padding: 2
+                textFormat: Text.PlainText
+                elide: Text.ElideRight
+                text: viewutil ? viewutil.mrInfoMessage : ""
+            }
+        }
+    }
+
+    function recvMrSocketStatus() {
+        if (!viewutil)
+            return
+        if (!viewutil.mrSocketStatus) {
+            msgWin.message = viewutil.mrSocketStatusMessage
+            msgWin.show()
+        }
+    }
+
+    function updateMrControlsOnConnectionStatus() {
+        if (!viewutil)
+            return
+        const status = viewutil.mrConnectionStatus
+        if (status === "Connected")
+            updateMrControlsOnConnected()
+        else if (status === "Disconnected" || status === "Error")
+            updateMrControlsOnDisconnected()
+    }
+
+    function updateMrControlsOnConnected() {
+        grpIpTextField.readOnly = true
+        grpPortTextField.readOnly = true
+        connectBtn.enabled = false
+        disconnectBtn.enabled = true
+    }
+
+    function updateMrControlsOnDisconnected() {
+        grpIpTextField.readOnly = false
+        grpPortTextField.readOnly = false
+        connectBtn.enabled = true
+        disconnectBtn.enabled = false
+    }
+
+    function updateMrListView() {
+        if (viewutil)
+            listView.nmeaModel.append({ text: viewutil.mrNmeaSentence })
+    }
+
+    function recvMrErrorMessage() {
+        if (!viewutil)
+            return
+        const message = viewutil.mrErrorMessage
+        if (message === "No Wired Ethernet Interface Found" && !viewutil.mrShowWiredIfaceErrorStatus)
+            return
+        msgWin.message = message
+        msgWin.show()
+    }
+
+    function checkSaveMrGrpIpAddStatus() {
+        if (!viewutil)
+            return
+        viewutil.mrDefaultGrpIpAddress = viewutil.mrSaveGrpIpAddStatus ? grpIpTextField.text : ""
+    }
+
+    function checkSaveMrGrpPortNumStatus() {
+        if (!viewutil)
+            return
+        viewutil.mrDefaultGrpPortNumber = viewutil.mrSaveGrpPortNumStatus ? grpPortTextField.text : ""
+    }
 }
