@@ -11,7 +11,8 @@ PACKAGES=(
   qml6-module-qtquick-window qml6-module-qtquick-templates qml6-module-qtqml-workerscript
   qml6-module-qtquick-dialogs qml6-module-qttest qml6-module-qtqml
   qt6-qpa-plugins libgl-dev
-  iproute2 util-linux xvfb xauth
+  iproute2 util-linux xvfb xauth libxcb1-dev
+  dpkg-dev desktop-file-utils appstream
 )
 
 missing=()
