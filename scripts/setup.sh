@@ -13,6 +13,7 @@ PACKAGES=(
   qt6-qpa-plugins libgl-dev
   iproute2 util-linux xvfb xauth libxcb1-dev
   dpkg-dev desktop-file-utils appstream
+  clang libclang-rt-14-dev valgrind
 )
 
 missing=()

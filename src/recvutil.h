@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QHostAddress>
 #include <QNetworkInterface>
 #include <QObject>
@@ -8,6 +9,11 @@
 
 class QTimer;
 class QUdpSocket;
+
+// Pure rule, used by Recvutil and tested on its own: the sentence a datagram
+// carries is its bytes read as Latin-1 without the white space around them.
+// The datagram is not split: inner line breaks stay in the sentence.
+QString datagramSentence(QByteArrayView datagram);
 
 class Recvutil : public QObject
 {

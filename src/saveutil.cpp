@@ -9,15 +9,20 @@ QString captureFileName(const QDateTime &startTime)
     return QStringLiteral("QCX NMEA LOG %1.txt").arg(startTime.toString(QStringLiteral("yy.MM.dd hh.mm.ss")));
 }
 
+QString captureStamp(const QDate &date, const QTime &time)
+{
+    return QStringLiteral("%1:%2: ").arg(date.toString(QStringLiteral("yy.MM.dd")),
+                                         time.toString(QStringLiteral("hh.mm.ss")));
+}
+
+QString captureLine(const QString &nmeaSentence, const QString &stamp)
+{
+    return stamp + nmeaSentence.trimmed() + QLatin1Char('\n');
+}
+
 QString captureLine(const QString &nmeaSentence, bool includeDateTime, const QDate &date, const QTime &time)
 {
-    if (includeDateTime) {
-        return QStringLiteral("%1:%2: %3\n")
-            .arg(date.toString(QStringLiteral("yy.MM.dd")),
-                 time.toString(QStringLiteral("hh.mm.ss")),
-                 nmeaSentence.trimmed());
-    }
-    return QStringLiteral("%1\n").arg(nmeaSentence.trimmed());
+    return captureLine(nmeaSentence, includeDateTime ? captureStamp(date, time) : QString());
 }
 
 QString defaultCaptureDirectory()
@@ -98,14 +103,33 @@ void Saveutil::recvNmeaData(QString connectionStatus, QString nmeaSentence, QStr
     if (nmeaSentence.trimmed().isEmpty())
         return;
 
-    m_writer << captureLine(nmeaSentence, m_includeDateTime, QDate::currentDate(), QTime::currentTime());
+    const qint64 sizeBefore = m_captureFile.size();
+    m_writer << captureLine(nmeaSentence, m_includeDateTime ? currentStamp() : QString());
     // The stream buffers, so a failed write only shows once it is flushed.
     m_writer.flush();
     if (m_writer.status() != QTextStream::Ok) {
         m_writer.resetStatus();
+        // A full disk can take part of a line: the file keeps whole lines only.
+        m_captureFile.resize(sizeBefore);
         emit sendErrorMessage(QStringLiteral("Failed to Write To Log File"));
         qWarning() << "Failed to write to NMEA to NMEA save file";
     }
+}
+
+// The date and the time of a line come from one reading of the clock: read
+// apart, a line written at midnight could pair the old date with the new
+// time. Looking up the local time (which reads the time zone file) and
+// formatting it cost more than the rest of a line, so they are done once a
+// second.
+QString Saveutil::currentStamp()
+{
+    const qint64 second = QDateTime::currentSecsSinceEpoch();
+    if (second != m_stampSecond) {
+        const QDateTime now = QDateTime::fromSecsSinceEpoch(second);
+        m_stamp = captureStamp(now.date(), now.time());
+        m_stampSecond = second;
+    }
+    return m_stamp;
 }
 
 void Saveutil::recvStopNmeaSavingToFile()
@@ -148,7 +172,10 @@ bool Saveutil::openCaptureFile()
     // Append: a start within the same second as the previous one gets the same
     // name and continues that file instead of replacing it.
     m_captureFile.setFileName(filePath);
-    if (!m_captureFile.open(QIODevice::Append | QIODevice::Text)) {
+    // Unbuffered, so that a line the disk has no room for is dropped with its
+    // error; a buffered file would keep it, let it grow the memory for as long
+    // as the disk stays full and write it, late, once there is room again.
+    if (!m_captureFile.open(QIODevice::Append | QIODevice::Text | QIODevice::Unbuffered)) {
         qWarning() << QStringLiteral("Unable To Open Save File: %1").arg(filePath);
         emit sendErrorMessage(QStringLiteral("Unable to open save file"));
         return false;

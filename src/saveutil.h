@@ -10,7 +10,11 @@
 
 // Pure rules, used by Saveutil and tested on their own.
 QString captureFileName(const QDateTime &startTime);
-// One capture line with its line end; the sentence is trimmed.
+// The date and time part of a capture line, "yy.MM.dd:hh.mm.ss: ".
+QString captureStamp(const QDate &date, const QTime &time);
+// One capture line with its line end: the stamp (empty without date and time)
+// and the trimmed sentence.
+QString captureLine(const QString &nmeaSentence, const QString &stamp);
 QString captureLine(const QString &nmeaSentence, bool includeDateTime, const QDate &date, const QTime &time);
 // The machine-wide capture directory of the platform.
 QString defaultCaptureDirectory();
@@ -43,6 +47,7 @@ public slots:
 private:
     QString captureDirectory();
     bool openCaptureFile();
+    QString currentStamp();
 
     bool m_includeDateTime = false;
     bool m_recording = false;
@@ -50,4 +55,6 @@ private:
     QTextStream m_writer;
     QString m_captureDirectory;
     QString m_fallbackDirectory;
+    qint64 m_stampSecond = -1;
+    QString m_stamp;
 };

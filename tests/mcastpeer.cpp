@@ -7,6 +7,13 @@
 //       PAYLOAD is hex:<hex digits> (hex: alone is an empty datagram) or
 //       fill:<count>:<hex byte>. Prints "SENT <n>" and exits 0.
 //
+//   qcx_mcastpeer flood GROUP PORT LOCAL-ADDR RATE SECONDS
+//       Sends numbered sentences "$QCFLD,<n>*00" (n counts from 1, eight
+//       digits) to GROUP:PORT out of the interface that holds LOCAL-ADDR, RATE
+//       datagrams a second for SECONDS seconds (at most 200000 a second and 60
+//       seconds), paced in one-millisecond slices. Prints "SENT <n> FAILED <m>"
+//       (m: sends the kernel refused) and exits 0.
+//
 //   qcx_mcastpeer recv GROUP PORT LOCAL-ADDR COUNT TIMEOUT-MS
 //       Joins GROUP on the interface that holds LOCAL-ADDR, prints "READY",
 //       then one line per datagram
@@ -22,6 +29,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -179,6 +187,72 @@ int runSend(int argc, char **argv)
     return 0;
 }
 
+int openSender(const in_addr &local, long sourcePort)
+{
+    const int fd = socket(AF_INET, SOCK_DGRAM, 0);
+    if (fd < 0)
+        fail("socket");
+    sockaddr_in source{};
+    source.sin_family = AF_INET;
+    source.sin_addr = local;
+    source.sin_port = htons(static_cast<uint16_t>(sourcePort));
+    if (bind(fd, reinterpret_cast<sockaddr *>(&source), sizeof source) != 0)
+        fail("bind");
+    if (setsockopt(fd, IPPROTO_IP, IP_MULTICAST_IF, &local, sizeof local) != 0)
+        fail("IP_MULTICAST_IF");
+    const unsigned char ttl = 1;
+    if (setsockopt(fd, IPPROTO_IP, IP_MULTICAST_TTL, &ttl, sizeof ttl) != 0)
+        fail("IP_MULTICAST_TTL");
+    const int sendBuffer = 1 << 20;
+    setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &sendBuffer, sizeof sendBuffer);
+    return fd;
+}
+
+int runFlood(int argc, char **argv)
+{
+    if (argc != 7)
+        fail("flood GROUP PORT LOCAL-ADDR RATE SECONDS");
+    const in_addr group = parseAddress(argv[2]);
+    const long port = parseNumber(argv[3], 1, 65535);
+    const in_addr local = parseAddress(argv[4]);
+    const long rate = parseNumber(argv[5], 1, 200000);
+    const long seconds = parseNumber(argv[6], 1, 60);
+
+    const int fd = openSender(local, 0);
+    sockaddr_in destination{};
+    destination.sin_family = AF_INET;
+    destination.sin_addr = group;
+    destination.sin_port = htons(static_cast<uint16_t>(port));
+
+    const long long total = static_cast<long long>(rate) * seconds;
+    const long long start = nowMicros();
+    const long long end = start + static_cast<long long>(seconds) * 1000000;
+    long long number = 0;
+    long long failed = 0;
+    char sentence[32];
+    while (number < total) {
+        const long long now = nowMicros();
+        if (now >= end)
+            break;
+        // Catch up with the schedule of this millisecond, then sleep out the rest of it.
+        const long long due = std::min(total, (now - start) * rate / 1000000 + 1);
+        while (number < due) {
+            ++number;
+            const int length = std::snprintf(sentence, sizeof sentence, "$QCFLD,%08lld*00", number);
+            if (sendto(fd, sentence, static_cast<size_t>(length), 0, reinterpret_cast<sockaddr *>(&destination),
+                       sizeof destination)
+                != length)
+                ++failed;
+        }
+        const long long slice = 1000 - (nowMicros() - start) % 1000;
+        timespec ts{0, static_cast<long>(slice) * 1000};
+        nanosleep(&ts, nullptr);
+    }
+    close(fd);
+    std::printf("SENT %lld FAILED %lld\n", number - failed, failed);
+    return 0;
+}
+
 int runRecv(int argc, char **argv)
 {
     if (argc != 7)
@@ -261,6 +335,8 @@ int main(int argc, char **argv)
         return runSend(argc, argv);
     if (mode == "recv")
         return runRecv(argc, argv);
-    std::fprintf(stderr, "usage: qcx_mcastpeer send|recv ... (see the top of tests/mcastpeer.cpp)\n");
+    if (mode == "flood")
+        return runFlood(argc, argv);
+    std::fprintf(stderr, "usage: qcx_mcastpeer send|flood|recv ... (see the top of tests/mcastpeer.cpp)\n");
     return 2;
 }

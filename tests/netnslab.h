@@ -273,6 +273,26 @@ public:
         return m_process.waitForStarted(5000);
     }
 
+    // Starts a peer that floods the group with numbered sentences "$QCFLD,<n>*00",
+    // rate a second for the given seconds (tests/mcastpeer.cpp, flood).
+    bool startFlood(const QString &ns, const QString &group, quint16 port, const QString &localAddress, int rate,
+                    int seconds)
+    {
+        m_process.start(QStringLiteral("ip"),
+                        {QStringLiteral("netns"), QStringLiteral("exec"), ns, QStringLiteral(QCX_MCASTPEER),
+                         QStringLiteral("flood"), group, QString::number(port), localAddress, QString::number(rate),
+                         QString::number(seconds)});
+        return m_process.waitForStarted(5000);
+    }
+
+    // How many datagrams a finished sending peer reports as sent, or -1.
+    qint64 sentCount()
+    {
+        const QRegularExpression sent(QStringLiteral("^SENT (\\d+)"), QRegularExpression::MultilineOption);
+        const QRegularExpressionMatch match = sent.match(QString::fromLatin1(collect()));
+        return match.hasMatch() ? match.captured(1).toLongLong() : -1;
+    }
+
     // Runs the event loop until the peer has ended; true when it ended with 0.
     bool waitFinished(int timeoutMs)
     {

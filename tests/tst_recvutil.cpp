@@ -4,6 +4,7 @@
 #include "netnslab.h"
 #include "workerwatch.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QUdpSocket>
 #include <QtTest>
@@ -55,6 +56,7 @@ private slots:
     void receivesDatagrams_data();
     void receivesDatagrams();
     void readsEveryPendingDatagramInOrder();
+    void keepsABurstThatComesWhileBusy();
     void keepsOutOtherGroupsOnTheSamePort();
     void connectWhileJoinedStartsAfresh();
     void disconnectWhileIdleEmitsNothing();
@@ -192,6 +194,36 @@ void TestRecvutil::readsEveryPendingDatagramInOrder()
     QVERIFY(peerSends(group, port, payloads, 40010));
     QVERIFY(watch.waitFor(expected.at(8), 5000));
     QCOMPARE(watch.newEvents(), expected);
+}
+
+void TestRecvutil::keepsABurstThatComesWhileBusy()
+{
+    // While the program is busy (drawing, waiting for the disk) datagrams
+    // wait in the socket: a second of 1,000 sentences a second is kept, four
+    // times what a socket holds by default.
+    QFile rmemMax(QStringLiteral("/proc/sys/net/core/rmem_max"));
+    const qint64 systemCap = rmemMax.open(QIODevice::ReadOnly) ? rmemMax.readAll().trimmed().toLongLong() : 0;
+    if (systemCap < 1024 * 1024)
+        QSKIP(qPrintable(QStringLiteral("net.core.rmem_max caps receive buffers at %1 bytes").arg(systemCap)));
+
+    const QString group = QStringLiteral("239.192.0.18");
+    const quint16 port = 4418;
+    Recvutil receiver;
+    receiver.recvSocketDetailsConnect(group, QString::number(port));
+    QSignalSpy data(&receiver, &Recvutil::sendMrNmeaData);
+
+    QList<QByteArray> payloads;
+    for (int i = 1; i <= 1000; ++i)
+        payloads << QByteArray("$GPTXT,") + QByteArray::number(i).rightJustified(4, '0') + "*00\r\n";
+    McastPeer peer;
+    QVERIFY(peer.startSender(shipHostB(), group, port, shipAddressB(), payloads, 40018, 0, 1));
+    // The stimulus: the receiver's thread handles no event while the peer sends.
+    QThread::msleep(2500);
+    QVERIFY2(peer.waitFinished(20000), qPrintable(peer.errorOutput()));
+
+    QTRY_COMPARE_WITH_TIMEOUT(data.count(), payloads.size(), 10000);
+    for (int i = 0; i < payloads.size(); ++i)
+        QCOMPARE(data.at(i).at(1).toString(), QString::fromLatin1(payloads.at(i).trimmed()));
 }
 
 void TestRecvutil::keepsOutOtherGroupsOnTheSamePort()

@@ -77,6 +77,7 @@ private slots:
     void startWriteStopLogs();
     void everySentenceFlushedAtOnce();
     void dateTimeSwitchTakesEffectNextLine();
+    void stampIsTheTimeOfWriting();
     void idleWritesAndSecondStartIgnored();
     void stopStartWithinOneSecondLosesNothing();
     void destructionClosesFile();
@@ -150,6 +151,8 @@ void TestSaveutil::line()
     QFETCH(bool, includeDateTime);
     QFETCH(QString, line);
     QCOMPARE(captureLine(sentence, includeDateTime, QDate(2025, 3, 14), QTime(9, 5, 7)), line);
+    const QString stamp = includeDateTime ? captureStamp(QDate(2025, 3, 14), QTime(9, 5, 7)) : QString();
+    QCOMPARE(captureLine(sentence, stamp), line);
 }
 
 void TestSaveutil::defaultDirectories()
@@ -481,6 +484,42 @@ void TestSaveutil::writeFailureReported()
                  "info: NMEA save file is closed",
              }));
     QVERIFY(QFileInfo(save.captureFilePath()).isSymLink());
+}
+
+void TestSaveutil::stampIsTheTimeOfWriting()
+{
+    // Lines written in two different seconds carry each its own second, the
+    // date and the time read together.
+    Saveutil save(captureDir(), fallbackDir());
+    save.recvIncludeDateTimeInNmeaSaveFile(true);
+    save.recvStartNmeaSavingToFile();
+    QList<QDateTime> windows;
+    for (int i = 0; i < 2; ++i) {
+        if (i > 0) {
+            const qint64 second = QDateTime::currentSecsSinceEpoch();
+            QTRY_VERIFY_WITH_TIMEOUT(QDateTime::currentSecsSinceEpoch() > second, 3000);
+        }
+        windows << QDateTime::currentDateTime();
+        feed(save, kHdt);
+        windows << QDateTime::currentDateTime();
+    }
+    save.recvStopNmeaSavingToFile();
+
+    const QStringList lines = readLines(save.captureFilePath());
+    QCOMPARE(lines.size(), 2);
+    QList<QDateTime> stamps;
+    for (const QString &line : lines) {
+        QCOMPARE(line.mid(19), kHdt);
+        const QDateTime stamp = QDateTime::fromString(QStringLiteral("20") + line.left(17),
+                                                      QStringLiteral("yyyy.MM.dd:hh.mm.ss"));
+        QVERIFY2(stamp.isValid(), qPrintable(line));
+        stamps << stamp;
+    }
+    for (int i = 0; i < 2; ++i) {
+        const QDateTime from = windows.at(2 * i).addMSecs(-windows.at(2 * i).time().msec());
+        QVERIFY2(stamps.at(i) >= from && stamps.at(i) <= windows.at(2 * i + 1), qPrintable(lines.at(i)));
+    }
+    QVERIFY(stamps.at(1) > stamps.at(0));
 }
 
 QCX_TEMP_HOME_TEST_MAIN(TestSaveutil)
