@@ -1,5 +1,6 @@
 import QtQuick
 import QtQuick.Controls
+import Quaycast
 
 Rectangle {
     id: root
@@ -10,7 +11,8 @@ Rectangle {
     border.width: 1
     border.color: "lightgray"
 
-    ListModel {
+    // A compact C++ list model with the ListModel calls the pages use.
+    Listutil {
         id: nmeaModel
     }
 
@@ -22,6 +24,11 @@ Rectangle {
         clip: true
         model: nmeaModel
         boundsBehavior: Flickable.StopAtBounds
+        // Rows stream in faster than frames are drawn; a delegate that
+        // scrolls out of view takes the next row instead of being destroyed
+        // and created anew.
+        reuseItems: true
+        cacheBuffer: 0
         ScrollBar.vertical: ScrollBar {
             policy: ScrollBar.AlwaysOn
         }
@@ -35,6 +42,21 @@ Rectangle {
             elide: Text.ElideRight
         }
 
-        onCountChanged: positionViewAtEnd()
+        // Rows may arrive many times per frame. After an append the end comes
+        // into view with the next frame of a 60 Hz display, so the visible
+        // rows are laid out once per frame rather than once per row; after
+        // clearing, at once.
+        onCountChanged: {
+            if (count === 0)
+                positionViewAtEnd()
+            else if (!toEndTimer.running)
+                toEndTimer.start()
+        }
+
+        Timer {
+            id: toEndTimer
+            interval: 16
+            onTriggered: listView.positionViewAtEnd()
+        }
     }
 }

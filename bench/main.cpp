@@ -1,0 +1,155 @@
+// Performance benchmarks of Quaycast Tool; see bench/README.md.
+//
+//   qcx_bench [--quick] [--rates=R,...] [--receivers=bare,core,app]
+//             [receive] [rows] [transmit] [startup]
+//
+// Runs the named parts (all when none is named) inside host A of
+// tests/netns/netns-run.sh and prints a Markdown report. The receivers and
+// senders under test run as child processes of this program in host A
+// ("qcx_bench --role NAME ..."), the peers (bench/blaster.cpp) in host B.
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QLibraryInfo>
+#include <QProcessEnvironment>
+#include <QSysInfo>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <thread>
+
+#include "benchparts.h"
+#include "netnsguard.h"
+
+#ifndef QCX_BLASTER
+#error "QCX_BLASTER must name the qcx_blaster executable"
+#endif
+
+namespace {
+
+QString cpuModel()
+{
+    QFile cpuinfo(QStringLiteral("/proc/cpuinfo"));
+    // Files in /proc have no size, so they are read whole rather than by line.
+    if (!cpuinfo.open(QIODevice::ReadOnly))
+        return QStringLiteral("unknown");
+    for (const QByteArray &line : cpuinfo.readAll().split('\n')) {
+        if (line.startsWith("model name"))
+            return QString::fromLatin1(line.mid(line.indexOf(':') + 1).trimmed());
+    }
+    return QStringLiteral("unknown");
+}
+
+int runRole(int argc, char **argv)
+{
+    const QString role = QString::fromLocal8Bit(argv[2]);
+    QStringList args;
+    for (int i = 3; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+
+    if (role == QLatin1String("bare"))
+        return runBareReceiverRole(args);
+
+    const QString refusal = netnsRefusal();
+    if (!refusal.isEmpty()) {
+        std::fprintf(stderr, "qcx_bench: %s\n", qPrintable(refusal));
+        return 2;
+    }
+
+    if (role == QLatin1String("startup"))
+        return runStartupRole(argc, argv); // makes its application object itself, as main() does
+    if (role == QLatin1String("core") || role == QLatin1String("sender-core")) {
+        QCoreApplication app(argc, argv);
+        return role == QLatin1String("core") ? runCoreReceiverRole(args) : runSenderRole(args, false);
+    }
+    if (role == QLatin1String("app") || role == QLatin1String("sender-app")) {
+        QGuiApplication app(argc, argv);
+        return role == QLatin1String("app") ? runAppReceiverRole(args) : runSenderRole(args, true);
+    }
+    std::fprintf(stderr, "qcx_bench: unknown role %s\n", argv[2]);
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc >= 3 && qstrcmp(argv[1], "--role") == 0)
+        return runRole(argc, argv);
+
+    QCoreApplication app(argc, argv);
+    const QString refusal = netnsRefusal();
+    if (!refusal.isEmpty()) {
+        std::fprintf(stderr, "qcx_bench: %s\n", qPrintable(refusal));
+        return 2;
+    }
+
+    QStringList parts;
+    bool quick = false;
+    QList<int> rates;
+    QStringList receivers;
+    for (const QString &arg : app.arguments().mid(1)) {
+        if (arg == QLatin1String("--quick")) {
+            quick = true;
+        } else if (arg.startsWith(QLatin1String("--rates="))) {
+            for (const QString &rate : arg.mid(8).split(QLatin1Char(',')))
+                rates << rate.toInt();
+        } else if (arg.startsWith(QLatin1String("--receivers="))) {
+            receivers = arg.mid(12).split(QLatin1Char(','));
+        } else
+            parts << arg;
+    }
+    if (parts.isEmpty())
+        parts = QStringList{QStringLiteral("receive"), QStringLiteral("rows"), QStringLiteral("transmit"),
+                            QStringLiteral("startup")};
+
+    QTemporaryDir home;
+    if (!home.isValid())
+        return 2;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    environment.insert(QStringLiteral("HOME"), home.path());
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home.path() + QStringLiteral("/config"));
+
+    BenchSetup setup;
+    setup.self = app.applicationFilePath();
+    setup.blaster = QStringLiteral(QCX_BLASTER);
+    setup.hostB = qEnvironmentVariable("QCX_NETNS_B");
+    setup.addressA = QStringLiteral("198.51.100.1");
+    setup.addressB = QStringLiteral("198.51.100.2");
+    setup.group = QStringLiteral("239.191.1.1");
+    setup.port = 4400;
+    setup.childEnvironment = environment.toStringList();
+    setup.quick = quick;
+    setup.rates = rates;
+    setup.receivers = receivers;
+
+    std::printf("# Quaycast Tool benchmark\n\n");
+    std::printf("Machine: %u logical CPUs (std::thread::hardware_concurrency), %s; %s; Qt %s\n\n",
+                std::thread::hardware_concurrency(), qPrintable(cpuModel()),
+                qPrintable(QSysInfo::prettyProductName() + QStringLiteral(", kernel ") + QSysInfo::kernelVersion()),
+                qVersion());
+    if (quick)
+        std::printf("**Quick run: shortened durations, figures are not comparable.**\n\n");
+    std::fflush(stdout);
+
+    bool ok = true;
+    for (const QString &part : parts) {
+        bool done = false;
+        if (part == QLatin1String("receive"))
+            done = runReceiveBench(setup);
+        else if (part == QLatin1String("rows"))
+            done = runRowsBench(setup);
+        else if (part == QLatin1String("transmit"))
+            done = runTransmitBench(setup);
+        else if (part == QLatin1String("startup"))
+            done = runStartupBench(setup);
+        else
+            std::fprintf(stderr, "qcx_bench: unknown part %s\n", qPrintable(part));
+        std::fflush(stdout);
+        ok = ok && done;
+    }
+    return ok ? 0 : 1;
+}

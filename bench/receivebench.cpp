@@ -1,0 +1,520 @@
+// Parts 1 and 2 of the benchmark: the receive pipeline at fixed rates, and
+// the memory and the clearing of a long receiver list.
+//
+// Receivers, each a child process in host A:
+//   bare  a plain recvfrom loop that only counts (the limit of the host)
+//   core  Viewutil, Controlutil (with Recvutil and Saveutil), recording on
+//         with date and time, no QML
+//   app   the real Main offscreen with its view model and controller, rows
+//         appended to the receiver list, recording on with date and time
+
+#include <QAbstractItemModel>
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QQuickItem>
+#include <QQuickWindow>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "benchparts.h"
+#include "benchsupport.h"
+#include "controlutil.h"
+#include "logutil.h"
+#include "mainwindowharness.h"
+#include "netnsguard.h"
+#include "viewutil.h"
+
+using namespace Bench;
+
+namespace {
+
+bool isPeerSentence(const QString &text)
+{
+    return !text.isEmpty() && (text.at(0) == QLatin1Char('$') || text.at(0) == QLatin1Char('!'));
+}
+
+qint64 countLines(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return -1;
+    qint64 lines = 0;
+    char buffer[1 << 16];
+    qint64 got;
+    while ((got = file.read(buffer, sizeof buffer)) > 0)
+        lines += std::count(buffer, buffer + got, '\n');
+    return lines;
+}
+
+QString onlyFileIn(const QString &directory)
+{
+    const QStringList files = QDir(directory).entryList(QDir::Files);
+    return files.size() == 1 ? directory + QLatin1Char('/') + files.first() : QString();
+}
+
+// The program's log goes where it goes in the real program, here below the
+// temporary config folder the orchestrator gives the children.
+void startApplicationLog()
+{
+    QCoreApplication::setOrganizationName(QStringLiteral("vestranautic"));
+    QCoreApplication::setApplicationName(QStringLiteral("QuaycastTool"));
+    Logutil &log = Logutil::instance();
+    log.setConsoleOutput(false);
+    log.installMessageHandler();
+    qInfo() << "Application log started";
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// Receivers
+
+int runBareReceiverRole(const QStringList &args)
+{
+    if (args.size() != 3)
+        return 2;
+    const QString refusal = netnsRefusal();
+    if (!refusal.isEmpty()) {
+        std::fprintf(stderr, "qcx_bench: %s\n", qPrintable(refusal));
+        return 2;
+    }
+    in_addr group{};
+    in_addr local{};
+    inet_pton(AF_INET, qPrintable(args.at(0)), &group);
+    inet_pton(AF_INET, qPrintable(args.at(2)), &local);
+    const int fd = socket(AF_INET, SOCK_DGRAM, 0);
+    const int on = 1;
+    setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    sockaddr_in bound{};
+    bound.sin_family = AF_INET;
+    bound.sin_addr = group;
+    bound.sin_port = htons(args.at(1).toUShort());
+    ip_mreq membership{};
+    membership.imr_multiaddr = group;
+    membership.imr_interface = local;
+    timeval wake{0, 100000};
+    if (fd < 0 || bind(fd, reinterpret_cast<sockaddr *>(&bound), sizeof bound) != 0
+        || setsockopt(fd, IPPROTO_IP, IP_ADD_MEMBERSHIP, &membership, sizeof membership) != 0
+        || setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &wake, sizeof wake) != 0) {
+        std::perror("qcx_bench bare receiver");
+        return 2;
+    }
+
+    std::atomic<long long> count{0};
+    std::atomic<bool> stop{false};
+    std::thread loop([&] {
+        static char buffer[65536];
+        while (!stop.load(std::memory_order_relaxed)) {
+            if (recvfrom(fd, buffer, sizeof buffer, 0, nullptr, nullptr) >= 0)
+                count.fetch_add(1, std::memory_order_relaxed);
+        }
+    });
+
+    CommandChannel::reply("ready");
+    std::string line;
+    while (std::getline(std::cin, line)) {
+        if (line == "reset") {
+            count = 0;
+            CommandChannel::reply("ok");
+        } else if (line == "count") {
+            CommandChannel::reply("count n=" + QByteArray::number(count.load()));
+        } else if (line == "stats") {
+            CommandChannel::reply("stats delivered=" + QByteArray::number(count.load()));
+        } else if (line == "quit") {
+            break;
+        }
+    }
+    stop = true;
+    loop.join();
+    close(fd);
+    return 0;
+}
+
+int runCoreReceiverRole(const QStringList &args)
+{
+    if (args.size() != 2)
+        return 2;
+    startApplicationLog();
+    QTemporaryDir dir;
+    const QString captureDirectory = dir.path() + QStringLiteral("/capture");
+    Viewutil view;
+    Controlutil control(&view, {dir.path() + QStringLiteral("/settings"), captureDirectory,
+                                dir.path() + QStringLiteral("/documents")});
+    emit view.sendLoadAppSettings();
+    view.setMrIncludeDateTimeInNmeaFileStatus(true);
+    view.setMrRxTimeout(3);
+    view.setMrSaveNmeaToFileToggle(true);
+
+    qint64 delivered = 0;
+    QObject::connect(&view, &Viewutil::sendMrNmeaSentenceChanged, &view, [&] {
+        if (isPeerSentence(view.mrNmeaSentence()))
+            ++delivered;
+    });
+
+    view.setMrGrpIpAddress(args.at(0));
+    view.setMrGrpPortNumber(args.at(1));
+    view.setMrConnectionToggle(QStringLiteral("connect"));
+    if (view.mrConnectionStatus() != QLatin1String("Connected")) {
+        std::fprintf(stderr, "qcx_bench core receiver: not connected\n");
+        return 2;
+    }
+
+    LagProbe lag;
+    CommandChannel channel([&](const QByteArray &command) {
+        if (command == "reset") {
+            delivered = 0;
+            lag.start();
+            CommandChannel::reply("ok");
+        } else if (command == "count") {
+            CommandChannel::reply("count n=" + QByteArray::number(delivered));
+        } else if (command == "stats") {
+            CommandChannel::reply("stats delivered=" + QByteArray::number(delivered) + " file_lines="
+                                  + QByteArray::number(countLines(onlyFileIn(captureDirectory))) + ' '
+                                  + lagFields(lag.samplesMs()));
+        } else if (command == "quit") {
+            QCoreApplication::quit();
+        }
+    });
+    CommandChannel::reply("ready");
+    return QCoreApplication::exec() == 0 ? 0 : 2;
+}
+
+int runAppReceiverRole(const QStringList &args)
+{
+    // group port record(0|1)
+    if (args.size() != 3)
+        return 2;
+    startApplicationLog();
+    const bool record = args.at(2) == QLatin1String("1");
+    QTemporaryDir dir;
+    if (!MainWindowHarness::writeSettings(dir.path(), {{QStringLiteral("mrDefaultGrpIpAddress"), args.at(0)},
+                                                       {QStringLiteral("mrDefaultGrpPortNumber"), args.at(1)},
+                                                       {QStringLiteral("mrSaveNmeaToFileStatus"), record},
+                                                       {QStringLiteral("mrIncludeDateTimeInNmeaFileStatus"), true},
+                                                       {QStringLiteral("mrDefaultRxTimeout"), 3}})) {
+        return 2;
+    }
+    const QString captureDirectory = dir.path() + QStringLiteral("/capture");
+    auto main = std::make_unique<MainWindowHarness>(MainWindowHarness::Controller::Real, dir.path());
+    if (!main->load() || !MainWindowHarness::click(main->item("connectBtn"))
+        || main->view()->mrConnectionStatus() != QLatin1String("Connected")) {
+        std::fprintf(stderr, "qcx_bench app receiver: not connected\n");
+        return 2;
+    }
+    QQuickItem *list = main->item("listView");
+    auto *model = qobject_cast<QAbstractItemModel *>(list->property("nmeaModel").value<QObject *>());
+    if (!model)
+        return 2;
+    const int textRole = model->roleNames().key("text", -1);
+
+    // How long the window takes for a frame: from the end of its animations
+    // (just before the items are laid out) to the frame shown.
+    std::vector<double> frameMs;
+    qint64 frameStart = 0;
+    QObject::connect(main->window(), &QQuickWindow::afterAnimating, main->window(),
+                     [&] { frameStart = monotonicNanos(); });
+    QObject::connect(main->window(), &QQuickWindow::frameSwapped, main->window(), [&] {
+        if (frameStart)
+            frameMs.push_back(double(monotonicNanos() - frameStart) / 1e6);
+        frameStart = 0;
+    });
+
+    int rowsAtReset = 0;
+    LagProbe lag;
+    CommandChannel channel([&](const QByteArray &command) {
+        if (command == "reset") {
+            rowsAtReset = model->rowCount();
+            frameMs.clear();
+            lag.start();
+            CommandChannel::reply("ok");
+        } else if (command == "count") {
+            CommandChannel::reply("count n=" + QByteArray::number(model->rowCount() - rowsAtReset));
+        } else if (command == "stats") {
+            qint64 delivered = 0;
+            const int rows = model->rowCount();
+            for (int row = rowsAtReset; row < rows; ++row) {
+                if (isPeerSentence(model->data(model->index(row, 0), textRole).toString()))
+                    ++delivered;
+            }
+            CommandChannel::reply("stats delivered=" + QByteArray::number(delivered) + " rows="
+                                  + QByteArray::number(rows) + " file_lines="
+                                  + QByteArray::number(record ? countLines(onlyFileIn(captureDirectory)) : 0) + ' '
+                                  + lagFields(lag.samplesMs()) + " frames=" + QByteArray::number(qulonglong(frameMs.size()))
+                                  + " frame_p50=" + QByteArray::number(quantile(frameMs, 0.5), 'f', 2)
+                                  + " frame_p99=" + QByteArray::number(quantile(frameMs, 0.99), 'f', 2)
+                                  + " frame_max=" + QByteArray::number(quantile(frameMs, 1.0), 'f', 2));
+        } else if (command == "mem") {
+            QQuickItem *listView = MainWindowHarness::findItem(list, QStringLiteral("nmeaListView"));
+            auto *content = listView ? listView->property("contentItem").value<QQuickItem *>() : nullptr;
+            CommandChannel::reply("mem rss=" + QByteArray::number(residentBytes()) + " heap="
+                                  + QByteArray::number(heapBytes()) + " rows="
+                                  + QByteArray::number(model->rowCount()) + " delegates="
+                                  + QByteArray::number(content ? content->childItems().size() : -1));
+        } else if (command == "clear") {
+            // The operator's click, then the next frame that shows the result.
+            QEventLoop frameLoop;
+            QObject::connect(main->window(), &QQuickWindow::frameSwapped, &frameLoop, &QEventLoop::quit);
+            QTimer::singleShot(5000, &frameLoop, &QEventLoop::quit);
+            const qint64 start = monotonicNanos();
+            MainWindowHarness::click(main->item("clearBtn"));
+            const qint64 clicked = monotonicNanos();
+            main->window()->update();
+            frameLoop.exec();
+            const qint64 shown = monotonicNanos();
+            CommandChannel::reply("clear sync_ms=" + QByteArray::number(double(clicked - start) / 1e6, 'f', 2)
+                                  + " frame_ms=" + QByteArray::number(double(shown - start) / 1e6, 'f', 2)
+                                  + " rows=" + QByteArray::number(model->rowCount()));
+        } else if (command == "quit") {
+            QCoreApplication::quit();
+        }
+    });
+    CommandChannel::reply("ready");
+    const int status = QCoreApplication::exec();
+    main.reset();
+    return status == 0 ? 0 : 2;
+}
+
+// ---------------------------------------------------------------------------
+// Orchestrators
+
+namespace {
+
+struct Blast
+{
+    qint64 sent = 0;
+    double seconds = 0;
+    qint64 largestBurst = 0;
+    bool ok = false;
+};
+
+Blast blast(const BenchSetup &setup, int rate, int seconds, bool fixed80)
+{
+    Blast result;
+    Peer peer;
+    QStringList args{QStringLiteral("blast"), setup.group, QString::number(setup.port), setup.addressB,
+                     QString::number(rate), QString::number(seconds)};
+    if (fixed80)
+        args << QStringLiteral("--fixed80");
+    if (!peer.start(setup.hostB, setup.blaster, args) || !peer.waitFinished((seconds + 20) * 1000)) {
+        std::fprintf(stderr, "qcx_bench: blaster failed: %s\n", qPrintable(peer.errorOutput()));
+        return result;
+    }
+    const QList<QByteArray> fields = peer.output().trimmed().split(' ');
+    if (fields.size() != 4 || fields.at(0) != "SENT")
+        return result;
+    result.sent = fields.at(1).toLongLong();
+    result.seconds = fields.at(2).toDouble() / 1e6;
+    result.largestBurst = fields.at(3).toLongLong();
+    result.ok = true;
+    return result;
+}
+
+// Waits until the receiver's count has not moved for two polls in a row.
+qint64 drain(Child &child)
+{
+    qint64 last = -1;
+    int still = 0;
+    QDeadlineTimer deadline(20000);
+    while (!deadline.hasExpired()) {
+        const qint64 now = qint64(field(child.command("count", "count"), "n"));
+        still = now == last ? still + 1 : 0;
+        if (still >= 2)
+            return now;
+        last = now;
+        QThread::msleep(300);
+    }
+    return last;
+}
+
+bool startReceiver(Child &child, const BenchSetup &setup, const QString &role, const QStringList &extra = {})
+{
+    child.setEnvironment(setup.childEnvironment);
+    QStringList args{QStringLiteral("--role"), role, setup.group, QString::number(setup.port)};
+    args << extra;
+    if (!child.start(setup.self, args) || child.waitReply("ready", 60000).isEmpty()) {
+        std::fprintf(stderr, "qcx_bench: receiver %s did not start: %s\n", qPrintable(role),
+                     qPrintable(child.lastError()));
+        return false;
+    }
+    return true;
+}
+
+struct ReceiveRun
+{
+    QString receiver;
+    int rate = 0;
+    qint64 sent = 0;
+    qint64 delivered = 0;
+    double cpuPercent = 0;
+    double lagP99 = -1;
+    double lagMax = -1;
+    qint64 fileLines = -1;
+    double frameP99 = -1;
+    double blastSeconds = 0;
+    bool ok = false;
+};
+
+ReceiveRun measureReceiver(const BenchSetup &setup, const QString &receiver, int rate, int seconds)
+{
+    ReceiveRun run;
+    run.receiver = receiver;
+    run.rate = rate;
+    Child child;
+    QStringList extra;
+    if (receiver == QLatin1String("bare"))
+        extra << setup.addressA;
+    else if (receiver == QLatin1String("app"))
+        extra << QStringLiteral("1");
+    if (!startReceiver(child, setup, receiver, extra))
+        return run;
+    if (child.command("reset", "ok").isEmpty())
+        return run;
+    const double cpuBefore = processCpuSeconds(child.pid());
+    const Blast sent = blast(setup, rate, seconds, false);
+    if (!sent.ok)
+        return run;
+    drain(child);
+    const double cpuAfter = processCpuSeconds(child.pid());
+    const QByteArray stats = child.command("stats", "stats", 120000);
+    child.finish(60000);
+    run.sent = sent.sent;
+    run.blastSeconds = sent.seconds;
+    run.delivered = qint64(field(stats, "delivered"));
+    run.cpuPercent = 100.0 * (cpuAfter - cpuBefore) / sent.seconds;
+    run.lagP99 = field(stats, "lag_p99");
+    run.lagMax = field(stats, "lag_max");
+    run.fileLines = qint64(field(stats, "file_lines"));
+    run.frameP99 = field(stats, "frame_p99");
+    run.ok = !stats.isEmpty();
+    return run;
+}
+
+QString receiverTitle(const QString &receiver)
+{
+    if (receiver == QLatin1String("bare"))
+        return QStringLiteral("bare recvfrom loop");
+    if (receiver == QLatin1String("core"))
+        return QStringLiteral("core (no QML)");
+    return QStringLiteral("whole program");
+}
+
+} // namespace
+
+bool runReceiveBench(const BenchSetup &setup)
+{
+    const QList<int> rates = setup.rates.isEmpty() ? QList<int>{1000, 5000, 10000, 20000, 50000} : setup.rates;
+    const QStringList receivers = setup.receivers.isEmpty()
+        ? QStringList{QStringLiteral("bare"), QStringLiteral("core"), QStringLiteral("app")}
+        : setup.receivers;
+    const int seconds = setup.quick ? 3 : 20;
+
+    std::printf("## 1. Receive pipeline\n\n");
+    std::printf("Peer host B sends at a fixed rate for %d s (the six sender templates and !AIVDM lines, "
+                "16 to 79 characters plus CR LF, paced per millisecond); each receiver runs alone in host A.\n"
+                "CPU: user+system time of the receiver process over the sending time, in %% of one core. "
+                "Lag: lateness of a 10 ms timer in the receiver's event loop. Frame: the window's time for one "
+                "frame (layout, scene graph, software rendering).\n\n",
+                seconds);
+    std::printf("| rate/s | receiver | delivered / sent | loss | CPU | lag p99 | lag max | frame p99 | capture lines |\n");
+    std::printf("|---:|---|---:|---:|---:|---:|---:|---:|---:|\n");
+    std::fflush(stdout);
+
+    QList<ReceiveRun> runs;
+    bool ok = true;
+    for (int rate : rates) {
+        for (const QString &receiver : receivers) {
+            const ReceiveRun run = measureReceiver(setup, receiver, rate, seconds);
+            ok = ok && run.ok;
+            runs << run;
+            const bool qtReceiver = receiver != QLatin1String("bare");
+            std::printf("| %d | %s | %lld / %lld | %.3f%% | %.0f%% | %s | %s | %s | %s |\n", rate,
+                        qPrintable(receiverTitle(receiver)), run.delivered, run.sent,
+                        run.sent ? 100.0 * double(run.sent - run.delivered) / double(run.sent) : 0.0,
+                        run.cpuPercent,
+                        qtReceiver ? qPrintable(QString::number(run.lagP99, 'f', 2) + QStringLiteral(" ms")) : "—",
+                        qtReceiver ? qPrintable(QString::number(run.lagMax, 'f', 2) + QStringLiteral(" ms")) : "—",
+                        run.frameP99 >= 0 ? qPrintable(QString::number(run.frameP99, 'f', 2) + QStringLiteral(" ms")) : "—",
+                        qtReceiver ? qPrintable(QString::number(run.fileLines)) : "—");
+            std::fflush(stdout);
+        }
+    }
+
+    std::printf("\n| receiver | highest rate with zero loss | ratio to the bare loop |\n|---|---:|---:|\n");
+    int bareBest = 0;
+    for (const QString &receiver : receivers) {
+        int best = 0;
+        for (const ReceiveRun &run : runs) {
+            if (run.receiver == receiver && run.ok && run.sent > 0 && run.delivered == run.sent)
+                best = qMax(best, run.rate);
+        }
+        if (receiver == QLatin1String("bare"))
+            bareBest = best;
+        std::printf("| %s | %s | %s |\n", qPrintable(receiverTitle(receiver)),
+                    best ? qPrintable(QString::number(best) + QStringLiteral("/s")) : "none",
+                    bareBest ? qPrintable(QString::number(double(best) / bareBest, 'f', 2)) : "—");
+    }
+    std::printf("\n");
+    return ok;
+}
+
+bool runRowsBench(const BenchSetup &setup)
+{
+    const qint64 wanted = setup.quick ? 100000 : 1000000;
+    const int rate = 25000;
+    std::printf("## 2. Rows\n\n");
+    std::printf("The whole program (recording off) receives %lld sentences of 80 characters from host B "
+                "at up to %d/s; memory is measured before and after, then \"Clear Data\" is clicked.\n\n",
+                wanted, rate);
+    Child child;
+    if (!startReceiver(child, setup, QStringLiteral("app"), {QStringLiteral("0")}))
+        return false;
+    const QByteArray before = child.command("mem", "mem");
+    const qint64 rowsBefore = qint64(field(before, "rows"));
+    qint64 rows = rowsBefore;
+    double feedSeconds = 0;
+    for (int round = 0; round < 4 && rows - rowsBefore < wanted; ++round) {
+        const qint64 missing = wanted - (rows - rowsBefore);
+        const int seconds = int(qMax<qint64>(1, (missing + rate - 1) / rate));
+        const int roundRate = int(qMin<qint64>(rate, (missing + seconds - 1) / seconds));
+        const Blast sent = blast(setup, roundRate, seconds, true);
+        if (!sent.ok)
+            return false;
+        feedSeconds += sent.seconds;
+        drain(child);
+        rows = qint64(field(child.command("mem", "mem"), "rows"));
+    }
+    const QByteArray after = child.command("mem", "mem");
+    const QByteArray cleared = child.command("clear", "clear", 60000);
+    const QByteArray afterClear = child.command("mem", "mem");
+    child.finish(60000);
+    if (before.isEmpty() || after.isEmpty() || cleared.isEmpty())
+        return false;
+
+    const double added = field(after, "rows") - field(before, "rows");
+    const double rssPerRow = (field(after, "rss") - field(before, "rss")) / added;
+    const double heapPerRow = (field(after, "heap") - field(before, "heap")) / added;
+    std::printf("| figure | value |\n|---|---:|\n");
+    std::printf("| rows added | %.0f (fed in %.1f s) |\n", added, feedSeconds);
+    std::printf("| resident memory growth per row | %.1f bytes |\n", rssPerRow);
+    std::printf("| heap growth per row (malloc) | %.1f bytes |\n", heapPerRow);
+    std::printf("| \"Clear Data\": click handled | %.2f ms |\n", field(cleared, "sync_ms"));
+    std::printf("| \"Clear Data\": until the next frame | %.2f ms |\n", field(cleared, "frame_ms"));
+    std::printf("| rows after clearing | %.0f |\n", field(cleared, "rows"));
+    std::printf("| resident memory given back by clearing | %.1f MB |\n",
+                (field(after, "rss") - field(afterClear, "rss")) / 1e6);
+    std::printf("\n");
+    return true;
+}

@@ -1,0 +1,279 @@
+// Part 3 of the benchmark: transmit timing, and a long sentence list.
+//
+// The sender under test runs as a child process in host A: the core
+// (Viewutil and Controlutil with Sendutil) or the whole program (the real Main
+// offscreen, every echo appended to the sender list). Host B time-stamps the
+// datagrams with the kernel's receive time.
+
+#include <QEventLoop>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <cmath>
+#include <cstdio>
+#include <memory>
+
+#include "benchparts.h"
+#include "benchsupport.h"
+#include "controlutil.h"
+#include "logutil.h"
+#include "mainwindowharness.h"
+#include "viewutil.h"
+
+using namespace Bench;
+
+// ---------------------------------------------------------------------------
+// Sender
+
+int runSenderRole(const QStringList &args, bool wholeProgram)
+{
+    // group port interval(tenths) list-size run-ms
+    if (args.size() != 5)
+        return 2;
+    const QString group = args.at(0);
+    const QString port = args.at(1);
+    const int interval = args.at(2).toInt();
+    const int listSize = args.at(3).toInt();
+    const int runMs = args.at(4).toInt();
+
+    QCoreApplication::setOrganizationName(QStringLiteral("vestranautic"));
+    QCoreApplication::setApplicationName(QStringLiteral("QuaycastTool"));
+    Logutil &log = Logutil::instance();
+    log.setConsoleOutput(false);
+    log.installMessageHandler();
+
+    QTemporaryDir dir;
+    std::unique_ptr<Viewutil> coreView;
+    std::unique_ptr<Controlutil> coreControl;
+    std::unique_ptr<MainWindowHarness> main;
+    Viewutil *view = nullptr;
+    if (wholeProgram) {
+        if (!MainWindowHarness::writeSettings(dir.path(), {{QStringLiteral("msDefaultGrpIpAddress"), group},
+                                                           {QStringLiteral("msDefaultGrpPortNumber"), port},
+                                                           {QStringLiteral("msDefaultTxInterval"), interval},
+                                                           {QStringLiteral("mrSaveNmeaToFileStatus"), false}}))
+            return 2;
+        main = std::make_unique<MainWindowHarness>(MainWindowHarness::Controller::Real, dir.path());
+        if (!main->load() || !MainWindowHarness::click(main->item("sendTabBtn")))
+            return 2;
+        view = main->view();
+    } else {
+        coreView = std::make_unique<Viewutil>();
+        coreControl = std::make_unique<Controlutil>(
+            coreView.get(), ControlutilPaths{dir.path() + QStringLiteral("/settings"), dir.path() + QStringLiteral("/capture"),
+                                             dir.path() + QStringLiteral("/documents")});
+        view = coreView.get();
+        emit view->sendLoadAppSettings();
+        view->setMsGrpIpAddress(group);
+        view->setMsGrpPortNumber(port);
+    }
+
+    const QStringList templates{view->msHeadingNmeaSentence(), view->msPositionZdaNmeaSentence(),
+                                view->msPositionRmcNmeaSentence(), view->msSpeedNmeaSentence(),
+                                view->msDepthNmeaSentence(), view->msWindNmeaSentence()};
+    QStringList list;
+    for (int i = 0; i < listSize; ++i)
+        list << templates.at(i % templates.size());
+    view->setMsNmeaSentencesList(list);
+
+    // How long a tick takes: from its first echo to its last.
+    qint64 echoes = 0;
+    qint64 tickStart = 0;
+    std::vector<double> tickMs;
+    QObject::connect(view, &Viewutil::sendMsNmeaSentenceChanged, view, [&] {
+        if (view->msConnectionStatus() != QLatin1String("Started"))
+            return;
+        const qint64 now = monotonicNanos();
+        if (echoes % listSize == 0)
+            tickStart = now;
+        ++echoes;
+        if (echoes % listSize == 0 && listSize > 1)
+            tickMs.push_back(double(now - tickStart) / 1e6);
+    });
+
+    LagProbe lag;
+    qint64 startRealtime = 0;
+    QTimer stopTimer;
+    stopTimer.setSingleShot(true);
+    stopTimer.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&stopTimer, &QTimer::timeout, view, [&] {
+        if (main)
+            MainWindowHarness::click(main->item("stopBtn"));
+        else
+            view->setMsConnectionToggle(QStringLiteral("stop"));
+        CommandChannel::reply("done start_rt_us=" + QByteArray::number(startRealtime / 1000) + " echoes="
+                              + QByteArray::number(echoes) + " counted=" + view->msTotalSentencesSent().toLatin1()
+                              + " ticks=" + QByteArray::number(qulonglong(tickMs.size())) + " tick_p50="
+                              + QByteArray::number(quantile(tickMs, 0.5), 'f', 2) + " tick_p99="
+                              + QByteArray::number(quantile(tickMs, 0.99), 'f', 2) + " tick_max="
+                              + QByteArray::number(quantile(tickMs, 1.0), 'f', 2) + ' ' + lagFields(lag.samplesMs()));
+    });
+
+    CommandChannel channel([&](const QByteArray &command) {
+        if (command == "go") {
+            lag.start();
+            startRealtime = realtimeNanos();
+            // Setting the interval restarts the transmit timer, so that the
+            // first tick is one period after this moment.
+            view->setMsTxInterval(interval);
+            if (main)
+                MainWindowHarness::click(main->item("startBtn"));
+            else
+                view->setMsConnectionToggle(QStringLiteral("start"));
+            stopTimer.start(runMs);
+        } else if (command == "quit") {
+            QCoreApplication::quit();
+        }
+    });
+    CommandChannel::reply("ready");
+    const int status = QCoreApplication::exec();
+    main.reset();
+    return status == 0 ? 0 : 2;
+}
+
+// ---------------------------------------------------------------------------
+// Orchestrator
+
+namespace {
+
+struct Stamps
+{
+    std::vector<qint64> micros; // since the first datagram
+    qint64 firstRealtimeMicros = 0;
+};
+
+Stamps parseStamps(const QByteArray &output)
+{
+    Stamps stamps;
+    for (const QByteArray &line : output.split('\n')) {
+        const QList<QByteArray> fields = line.split(' ');
+        if (fields.size() == 3 && fields.at(0) == "END")
+            stamps.firstRealtimeMicros = fields.at(2).toLongLong();
+        else if (fields.size() == 2 && fields.at(0) != "READY")
+            stamps.micros.push_back(fields.at(0).toLongLong());
+    }
+    return stamps;
+}
+
+bool startStamp(Peer &peer, const BenchSetup &setup, int seconds, int maxCount)
+{
+    if (!peer.start(setup.hostB, setup.blaster,
+                    {QStringLiteral("stamp"), setup.group, QString::number(setup.port), setup.addressB,
+                     QString::number(seconds), QString::number(maxCount), QStringLiteral("3000")})
+        || !peer.waitLine("READY", 10000)) {
+        std::fprintf(stderr, "qcx_bench: time-stamping peer failed: %s\n", qPrintable(peer.errorOutput()));
+        return false;
+    }
+    return true;
+}
+
+QByteArray runSender(const BenchSetup &setup, bool wholeProgram, int interval, int listSize, int runMs)
+{
+    Child child;
+    child.setEnvironment(setup.childEnvironment);
+    if (!child.start(setup.self, {QStringLiteral("--role"), wholeProgram ? QStringLiteral("sender-app") : QStringLiteral("sender-core"),
+                                  setup.group, QString::number(setup.port), QString::number(interval),
+                                  QString::number(listSize), QString::number(runMs)})
+        || child.waitReply("ready", 60000).isEmpty()) {
+        std::fprintf(stderr, "qcx_bench: sender did not start: %s\n", qPrintable(child.lastError()));
+        return {};
+    }
+    const QByteArray done = child.command("go", "done", runMs + 60000);
+    child.finish(60000);
+    return done;
+}
+
+} // namespace
+
+bool runTransmitBench(const BenchSetup &setup)
+{
+    const int timingMs = setup.quick ? 5000 : 30000;
+    std::printf("## 3. Transmit\n\n");
+    std::printf("### Timing\n\nThe whole program sends one sentence at interval 1 (100 ms) and 10 (1 s) for %d s "
+                "plus half a period; host B time-stamps the datagrams. Ideal: the number of whole periods in that "
+                "time. Gap deviation: |gap - period| between consecutive datagrams. Drift: where the last datagram "
+                "came against the first plus whole periods; first tick: when the first came against start plus one "
+                "period.\n\n",
+                timingMs / 1000);
+    std::printf("| interval | datagrams / ideal | gap deviation p50 | p99 | max | drift at the end | first tick |\n");
+    std::printf("|---|---:|---:|---:|---:|---:|---:|\n");
+    bool ok = true;
+    for (int interval : {1, 10}) {
+        const int periodMs = interval * 100;
+        const int runMs = timingMs + periodMs / 2;
+        Peer peer;
+        if (!startStamp(peer, setup, runMs / 1000 + 20, 1000000)) {
+            ok = false;
+            continue;
+        }
+        const QByteArray done = runSender(setup, true, interval, 1, runMs);
+        peer.waitFinished(30000);
+        const Stamps stamps = parseStamps(peer.output());
+        if (done.isEmpty() || stamps.micros.size() < 2) {
+            ok = false;
+            std::printf("| %d | failed | | | | | |\n", interval);
+            continue;
+        }
+        std::vector<double> deviations;
+        for (size_t i = 1; i < stamps.micros.size(); ++i)
+            deviations.push_back(std::abs(double(stamps.micros[i] - stamps.micros[i - 1]) / 1000.0 - periodMs));
+        const double n = double(stamps.micros.size());
+        const double driftMs = (double(stamps.micros.back()) - (n - 1) * periodMs * 1000.0) / 1000.0;
+        const double firstMs =
+            double(stamps.firstRealtimeMicros - qint64(field(done, "start_rt_us"))) / 1000.0 - periodMs;
+        std::printf("| %d (%d ms) | %zu / %d | %.3f ms | %.3f ms | %.3f ms | %+.3f ms | %+.3f ms |\n", interval,
+                    periodMs, stamps.micros.size(), runMs / periodMs, quantile(deviations, 0.5),
+                    quantile(deviations, 0.99), quantile(deviations, 1.0), driftMs, firstMs);
+        std::fflush(stdout);
+    }
+
+    const int listMs = setup.quick ? 3000 : 10000;
+    const int listSize = 1000;
+    std::printf("\n### A list of %d sentences at interval 1\n\nFor %d s; ideal %d datagrams a second. Tick: from the "
+                "first echo of a tick to its last (the bare loop: its round of sendto calls). Lag: lateness of a "
+                "10 ms timer in the sender's event loop.\n\n",
+                listSize, listMs / 1000, listSize * 10);
+    std::printf("| sender | datagrams/s received | tick p50 | tick p99 | tick max | lag p99 |\n");
+    std::printf("|---|---:|---:|---:|---:|---:|\n");
+
+    {
+        Peer peer;
+        if (startStamp(peer, setup, listMs / 1000 + 20, 2000000)) {
+            Peer loop;
+            loop.start(qEnvironmentVariable("QCX_NETNS_A"), setup.blaster,
+                       {QStringLiteral("sendloop"), setup.group, QString::number(setup.port), setup.addressA,
+                        QString::number(listSize), QStringLiteral("100"), QString::number(listMs / 1000)});
+            loop.waitFinished(listMs + 30000);
+            peer.waitFinished(30000);
+            const QList<QByteArray> fields = loop.output().trimmed().split(' ');
+            const Stamps stamps = parseStamps(peer.output());
+            if (fields.size() == 6) {
+                std::printf("| bare sendto loop | %.0f | %.2f ms | %.2f ms | %.2f ms | — |\n",
+                            double(stamps.micros.size()) * 1000.0 / listMs, fields.at(3).toDouble() / 1000,
+                            fields.at(4).toDouble() / 1000, fields.at(5).toDouble() / 1000);
+            } else {
+                ok = false;
+            }
+        }
+    }
+    for (bool wholeProgram : {false, true}) {
+        Peer peer;
+        if (!startStamp(peer, setup, listMs / 1000 + 30, 2000000)) {
+            ok = false;
+            continue;
+        }
+        const QByteArray done = runSender(setup, wholeProgram, 1, listSize, listMs);
+        peer.waitFinished(40000);
+        const Stamps stamps = parseStamps(peer.output());
+        if (done.isEmpty()) {
+            ok = false;
+            continue;
+        }
+        std::printf("| %s | %.0f | %.2f ms | %.2f ms | %.2f ms | %.2f ms |\n",
+                    wholeProgram ? "whole program" : "core (no QML)", double(stamps.micros.size()) * 1000.0 / listMs,
+                    field(done, "tick_p50"), field(done, "tick_p99"), field(done, "tick_max"), field(done, "lag_p99"));
+        std::fflush(stdout);
+    }
+    std::printf("\n");
+    return ok;
+}

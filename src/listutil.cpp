@@ -1,0 +1,85 @@
+#include "listutil.h"
+
+#include <algorithm>
+
+namespace {
+// Large enough for any datagram's text; reserved whole, but memory pages
+// are only taken as rows fill them.
+constexpr qsizetype blockSize = 256 * 1024;
+}
+
+Listutil::Listutil(QObject *parent)
+    : QAbstractListModel(parent)
+{
+}
+
+int Listutil::count() const
+{
+    return int(m_rowStarts.size());
+}
+
+QString Listutil::text(int row) const
+{
+    if (row < 0 || row >= count())
+        return QString();
+    const qsizetype begin = m_rowStarts[size_t(row)];
+    const qsizetype end = row + 1 < count() ? m_rowStarts[size_t(row) + 1] : m_end;
+    const size_t block = size_t(std::upper_bound(m_blockStarts.cbegin(), m_blockStarts.cend(), begin)
+                                - m_blockStarts.cbegin())
+        - 1;
+    return QString::fromUtf8(m_blocks[block].constData() + (begin - m_blockStarts[block]), end - begin);
+}
+
+int Listutil::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : count();
+}
+
+QVariant Listutil::data(const QModelIndex &index, int role) const
+{
+    if (role != TextRole || !checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+        return QVariant();
+    return text(index.row());
+}
+
+QHash<int, QByteArray> Listutil::roleNames() const
+{
+    return {{TextRole, QByteArrayLiteral("text")}};
+}
+
+void Listutil::append(const QVariantMap &row)
+{
+    appendText(row.value(QStringLiteral("text")).toString());
+}
+
+void Listutil::appendText(const QString &text)
+{
+    const QByteArray bytes = text.toUtf8();
+    const int row = count();
+    beginInsertRows(QModelIndex(), row, row);
+    if (m_blocks.empty() || m_blocks.back().size() + bytes.size() > m_blocks.back().capacity()) {
+        QByteArray block;
+        block.reserve(qMax(blockSize, bytes.size()));
+        m_blocks.push_back(block);
+        m_blockStarts.push_back(m_end);
+    }
+    m_blocks.back().append(bytes);
+    m_rowStarts.push_back(m_end);
+    m_end += bytes.size();
+    endInsertRows();
+    emit countChanged();
+}
+
+void Listutil::clear()
+{
+    if (m_rowStarts.empty())
+        return;
+    beginResetModel();
+    // Gives the memory back rather than keeping the capacity.
+    std::vector<QByteArray>().swap(m_blocks);
+    std::vector<qsizetype>().swap(m_blockStarts);
+    std::vector<qsizetype>().swap(m_rowStarts);
+    m_end = 0;
+    endResetModel();
+    emit countChanged();
+}
