@@ -35,6 +35,8 @@
 #include <time.h>
 #include <unistd.h>
 
+#include "peerargs.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -44,34 +46,6 @@
 #include <vector>
 
 namespace {
-
-[[noreturn]] void fail(const std::string &what)
-{
-    std::fprintf(stderr, "qcx_blaster: %s%s%s\n", what.c_str(), errno ? ": " : "", errno ? std::strerror(errno) : "");
-    std::exit(2);
-}
-
-in_addr parseAddress(const char *text)
-{
-    in_addr address{};
-    if (inet_pton(AF_INET, text, &address) != 1) {
-        errno = 0;
-        fail(std::string("not an IPv4 address: ") + text);
-    }
-    return address;
-}
-
-long parseNumber(const char *text, long low, long high)
-{
-    char *end = nullptr;
-    errno = 0;
-    const long value = std::strtol(text, &end, 10);
-    if (errno || !end || *end || value < low || value > high) {
-        errno = 0;
-        fail(std::string("bad number: ") + text);
-    }
-    return value;
-}
 
 long long monotonicNanos()
 {
@@ -370,6 +344,7 @@ bool insideHarnessHost()
 
 int main(int argc, char **argv)
 {
+    peerProgramName() = "qcx_blaster";
     if (!insideHarnessHost()) {
         std::fprintf(stderr, "qcx_blaster: refusing to run outside the hosts of tests/netns/netns-run.sh\n");
         return 2;

@@ -29,6 +29,8 @@
 #include <time.h>
 #include <unistd.h>
 
+#include "peerargs.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -38,34 +40,6 @@
 #include <vector>
 
 namespace {
-
-[[noreturn]] void fail(const std::string &what)
-{
-    std::fprintf(stderr, "qcx_mcastpeer: %s%s%s\n", what.c_str(), errno ? ": " : "", errno ? std::strerror(errno) : "");
-    std::exit(2);
-}
-
-in_addr parseAddress(const char *text)
-{
-    in_addr address{};
-    if (inet_pton(AF_INET, text, &address) != 1) {
-        errno = 0;
-        fail(std::string("not an IPv4 address: ") + text);
-    }
-    return address;
-}
-
-long parseNumber(const char *text, long low, long high)
-{
-    char *end = nullptr;
-    errno = 0;
-    const long value = std::strtol(text, &end, 10);
-    if (errno || !end || *end || value < low || value > high) {
-        errno = 0;
-        fail(std::string("bad number: ") + text);
-    }
-    return value;
-}
 
 int hexDigit(char c)
 {
@@ -330,6 +304,7 @@ int runRecv(int argc, char **argv)
 
 int main(int argc, char **argv)
 {
+    peerProgramName() = "qcx_mcastpeer";
     const std::string mode = argc > 1 ? argv[1] : "";
     if (mode == "send")
         return runSend(argc, argv);
