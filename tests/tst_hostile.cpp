@@ -14,6 +14,7 @@
 #include "mainwindowharness.h"
 #include "netnsguard.h"
 #include "netnslab.h"
+#include "probeimageprovider.h"
 #include "temphome.h"
 
 namespace {
@@ -21,34 +22,6 @@ namespace {
 const QString kGroup = QStringLiteral("239.192.3.1");
 const quint16 kPort = 24420;
 const quint16 kProbePort = 8080;
-
-// Counts what rich text asks of an image provider; plain text asks nothing.
-class ProbeImageProvider : public QQuickImageProvider
-{
-public:
-    ProbeImageProvider() : QQuickImageProvider(QQuickImageProvider::Image) {}
-
-    QImage requestImage(const QString &id, QSize *size, const QSize &) override
-    {
-        QMutexLocker lock(&s_mutex);
-        s_requested << id;
-        if (size)
-            *size = QSize(4, 4);
-        QImage image(4, 4, QImage::Format_ARGB32);
-        image.fill(Qt::red);
-        return image;
-    }
-
-    static QStringList requested()
-    {
-        QMutexLocker lock(&s_mutex);
-        return s_requested;
-    }
-
-private:
-    inline static QMutex s_mutex;
-    inline static QStringList s_requested;
-};
 
 // Notes every opening of the files it watches.
 class OpenWatch
