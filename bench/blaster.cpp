@@ -24,7 +24,7 @@
 //           LOOP <datagrams> <rounds> <p50 us> <p99 us> <max us>
 //       with the percentiles of how long one round of sendto calls took.
 //
-// It runs only inside host A or B of tests/netns/netns-run.sh. Failures print
+// It runs only inside host A or B of bench/harness/netns-run.sh. Failures print
 // a reason on stderr and exit 2.
 
 #include <arpa/inet.h>
@@ -318,7 +318,7 @@ int runSendLoop(int argc, char **argv)
     return 0;
 }
 
-// The peer sends only inside the hosts of tests/netns/netns-run.sh, never on
+// The peer sends only inside the hosts of bench/harness/netns-run.sh, never on
 // the machine's own interfaces: it must find itself in host A's or host B's
 // network namespace. (/proc/1 may be unreadable, so that alone cannot tell.)
 bool insideHarnessHost()
@@ -346,7 +346,7 @@ int main(int argc, char **argv)
 {
     peerProgramName() = "qcx_blaster";
     if (!insideHarnessHost()) {
-        std::fprintf(stderr, "qcx_blaster: refusing to run outside the hosts of tests/netns/netns-run.sh\n");
+        std::fprintf(stderr, "qcx_blaster: refusing to run outside the hosts of bench/harness/netns-run.sh\n");
         return 2;
     }
     const std::string mode = argc > 1 ? argv[1] : "";

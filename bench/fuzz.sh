@@ -1,21 +1,21 @@
 #!/usr/bin/env bash
 # bench/fuzz.sh [--smoke] [RUNS]
 #
-# Builds the libFuzzer targets of fuzz/ with clang and runs each of them,
-# starting from its seeds in fuzz/corpus/<target>/:
+# Builds the libFuzzer target of fuzz/ with clang and runs it, starting from
+# its seeds in fuzz/corpus/<target>/; the first byte of an input picks the
+# rule (see fuzz/fuzz_rules.cpp):
 #
-#   bench/fuzz.sh             every target for 1,000,000 executions
-#                             (about 15 minutes, most of it the settings file)
-#   bench/fuzz.sh 5000000     every target for 5,000,000 executions
-#   bench/fuzz.sh --smoke     every target for 20,000 executions or 20 s,
-#                             whichever ends first (scripts/test.sh runs this)
+#   bench/fuzz.sh             1,000,000 executions
+#   bench/fuzz.sh 5000000     5,000,000 executions
+#   bench/fuzz.sh --smoke     20,000 executions or 20 s, whichever ends first
+#                             (scripts/test.sh runs this)
 #
 # The build goes to build-fuzz/ (or $QCX_FUZZ_BUILD_DIR). The inputs a run
 # finds interesting collect in <build>/corpus/<target>/; the committed seeds
 # are only read. An input that breaks one of a target's rules, or that a
 # sanitizer objects to, ends the run: libFuzzer prints it and keeps it as
 # <build>/findings/<target>/crash-*, and the script exits with 1.
-# Nothing here opens a socket; the settings-file target writes only below a
+# Nothing here opens a socket; the settings-file rule writes only below a
 # temporary folder (in /dev/shm when there is one, as its saves sync the file).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -32,7 +32,7 @@ if [ $# -gt 0 ]; then
 fi
 
 build=${QCX_FUZZ_BUILD_DIR:-build-fuzz}
-CXX=clang++ cmake -S fuzz -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=None -DCMAKE_CXX_FLAGS="-O1 -g" > /dev/null
+CXX=clang++ cmake -S fuzz -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=None -DCMAKE_CXX_FLAGS="-O1 -g -fno-omit-frame-pointer" > /dev/null
 cmake --build "$build" -j"$(nproc)"
 
 scratch_parent=/tmp
@@ -47,7 +47,7 @@ export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 
 failed=0
 passed=0
-for target in fuzz_nmea_sentence fuzz_socket_details fuzz_datagram_capture fuzz_settings_file; do
+for target in fuzz_rules; do
     corpus="$build/corpus/$target"
     findings="$build/findings/$target"
     mkdir -p "$corpus" "$findings"

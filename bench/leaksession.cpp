@@ -1,7 +1,7 @@
 // qcx_leaksession: a 30-second session of the whole program for leak checks
 // (bench/leakcheck.sh runs it under valgrind and LeakSanitizer).
 //
-// Runs in host A of tests/netns/netns-run.sh. It builds what main() builds (the
+// Runs in host A of bench/harness/netns-run.sh. It builds what main() builds (the
 // application log, the view model, the controller, the real main window) with
 // its files in a temporary home, then works the program as an operator and a
 // busy network would: the receiver joins a group that a peer in host B fills
@@ -21,6 +21,9 @@
 #include "netnsguard.h"
 #include "netnslab.h"
 #include "temphome.h"
+#include <QQmlExtensionPlugin>
+
+Q_IMPORT_QML_PLUGIN(QuaycastPlugin)
 
 namespace {
 

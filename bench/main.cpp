@@ -4,7 +4,7 @@
 //             [receive] [rows] [transmit] [startup]
 //
 // Runs the named parts (all when none is named) inside host A of
-// tests/netns/netns-run.sh and prints a Markdown report. The receivers and
+// bench/harness/netns-run.sh and prints a Markdown report. The receivers and
 // senders under test run as child processes of this program in host A
 // ("qcx_bench --role NAME ..."), the peers (bench/blaster.cpp) in host B.
 
@@ -22,6 +22,9 @@
 
 #include "benchparts.h"
 #include "netnsguard.h"
+#include <QQmlExtensionPlugin>
+
+Q_IMPORT_QML_PLUGIN(QuaycastPlugin)
 
 #ifndef QCX_BLASTER
 #error "QCX_BLASTER must name the qcx_blaster executable"

@@ -3,17 +3,22 @@
 #include <QIcon>
 #include <QQmlApplicationEngine>
 #include <QQmlContext>
+#include <QQmlExtensionPlugin>
 #include <QUrl>
 
 #include "controlutil.h"
 #include "logutil.h"
 #include "viewutil.h"
 
+// The window's QML module is linked in statically.
+Q_IMPORT_QML_PLUGIN(QuaycastPlugin)
+
 int main(int argc, char *argv[])
 {
     QGuiApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("vestranautic"));
     QCoreApplication::setApplicationName(QStringLiteral("QuaycastTool"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("com.vestranautic.QuaycastTool"));
     QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/RJ45.ico")));
 
     Logutil &log = Logutil::instance();

@@ -1,90 +1,64 @@
 #include <QDir>
-#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
-// Starts the real program as a user would, with a fresh home folder.
+// The real program started as a user would, with a home folder of its own.
 class TestStartup : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void logStartsWithApplicationLogStarted();
-    void failedLoadExitsWithMinusOne();
-
-private:
-    static QProcessEnvironment environmentFor(const QTemporaryDir &home)
-    {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("HOME"), home.path());
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.path() + QStringLiteral("/.config"));
-        env.insert(QStringLiteral("XDG_DATA_HOME"), home.path() + QStringLiteral("/.local/share"));
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.path() + QStringLiteral("/runtime"));
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        QDir(home.path()).mkpath(QStringLiteral("runtime"));
-        QFile::setPermissions(home.path() + QStringLiteral("/runtime"),
-                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        return env;
-    }
-    static QString logDir(const QTemporaryDir &home)
-    {
-        return home.path() + QStringLiteral("/.config/vestranautic/QuaycastTool/logs");
-    }
-    static QStringList logMessages(const QTemporaryDir &home)
-    {
-        const QStringList files = QDir(logDir(home)).entryList({QStringLiteral("*.log")}, QDir::Files, QDir::Name);
-        QStringList messages;
-        for (const QString &name : files) {
-            QFile f(logDir(home) + QLatin1Char('/') + name);
-            if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
-                continue;
-            const QStringList lines = QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-            for (const QString &line : lines)
-                messages << line.mid(line.indexOf(QLatin1String("] ")) + 2);
-        }
-        return messages;
-    }
+    void start_data();
+    void start();
 };
 
-void TestStartup::logStartsWithApplicationLogStarted()
+void TestStartup::start_data()
 {
-    QTemporaryDir home;
-    QProcess app;
-    app.setProcessEnvironment(environmentFor(home));
-    app.start(QStringLiteral(QCX_APP_PATH), {});
-    QVERIFY(app.waitForStarted());
-    QTRY_VERIFY_WITH_TIMEOUT(logMessages(home).contains(QStringLiteral("Viewutil initialized")), 20000);
-    QCOMPARE(app.state(), QProcess::Running);
-    app.kill();
-    app.waitForFinished();
-
-    const QStringList messages = logMessages(home);
-    QCOMPARE(messages.value(0), QStringLiteral("Application log started"));
-    QVERIFY(messages.indexOf(QStringLiteral("Viewutil initialized")) > 0);
-    QVERIFY(!messages.contains(QStringLiteral("Logutil is Initialized")));
-
-    const QString stdoutText = QString::fromUtf8(app.readAllStandardOutput());
-    QVERIFY2(stdoutText.contains(QStringLiteral(" [INFO   ] Application log started")), qPrintable(stdoutText));
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("logged");
+    QTest::newRow("the program") << QCX_APP_PATH << 0 << "App Settings Received Successfully";
+    // -1 as the shell sees it.
+    QTest::newRow("a window that cannot be made") << QCX_BROKEN_APP_PATH << 255 << "NoSuchTypeAnywhere is not a type";
 }
 
-void TestStartup::failedLoadExitsWithMinusOne()
+void TestStartup::start()
 {
+    QFETCH(QString, program);
+    QFETCH(int, exitCode);
+    QFETCH(QString, logged);
     QTemporaryDir home;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("HOME"), home.path());
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral(".config")));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     QProcess app;
-    app.setProcessEnvironment(environmentFor(home));
-    app.start(QStringLiteral(QCX_BROKEN_APP_PATH), {});
-    QVERIFY(app.waitForFinished(30000));
-    QCOMPARE(app.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(app.exitCode(), 255); // -1 as the shell sees it
+    app.setProcessEnvironment(env);
+    app.start(program, {});
+    QVERIFY(app.waitForStarted());
 
-    const QStringList messages = logMessages(home);
-    QCOMPARE(messages.value(0), QStringLiteral("Application log started"));
-    QVERIFY(messages.contains(QStringLiteral("Viewutil initialized")));
-    bool engineComplained = false;
-    for (const QString &m : messages)
-        engineComplained |= m.contains(QStringLiteral("NoSuchTypeAnywhere"));
-    QVERIFY2(engineComplained, qPrintable(messages.join(QLatin1Char('\n'))));
+    const QString config = home.filePath(QStringLiteral(".config/vestranautic/QuaycastTool"));
+    const auto log = [&] {
+        QFile file(config + QStringLiteral("/logs/")
+                   + QStringLiteral("QCX LOG %1.log").arg(QDate::currentDate().toString(QStringLiteral("yy.MM.dd"))));
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    };
+    if (exitCode == 0) {
+        QTRY_VERIFY_WITH_TIMEOUT(log().contains(logged), 20000);
+        QCOMPARE(app.state(), QProcess::Running);
+        app.kill();
+    }
+    QVERIFY(app.waitForFinished(30000));
+    if (exitCode != 0) {
+        QCOMPARE(app.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(app.exitCode(), exitCode);
+        QVERIFY2(log().contains(logged), qPrintable(log()));
+    }
+    // The log begins with the program's first line, also on the console.
+    QCOMPARE(log().section(QLatin1Char('\n'), 0, 0).mid(20), QStringLiteral("[INFO   ] Application log started"));
+    QVERIFY(QString::fromUtf8(app.readAllStandardOutput()).contains(QLatin1String("] Application log started")));
+    QVERIFY(QFile::exists(config + QStringLiteral("/settings/appSettings.json")));
 }
 
 QTEST_GUILESS_MAIN(TestStartup)

@@ -1,0 +1,761 @@
+// qcx_soak STEP: the long checks of Quaycast Tool, too slow for every commit.
+// scripts/soak.sh builds it and runs each step in host A of
+// bench/harness/netns-run.sh; peers run in host B.
+//
+//   flood   10 s of 50,000 datagrams a second at the whole program, recording
+//   kill    SIGKILL while recording (3 rounds) and while saving settings (40)
+//   vanish  eth0 deleted under the running receiver, then under the sender
+//   rows    resident memory growth per 100,000 list rows (80-character sentences),
+//           three rounds of 100,000
+//   ticks   the sender's interval over 10 s at 100 ms and at 1 s
+//   rss     resident memory each minute at 10,000 sentences a second,
+//           for QCX_SOAK_MINUTES minutes (default 10)
+//
+// Each step prints its figures and, last, "RESULT <step> PASS|FAIL <summary>";
+// the exit code is 0 only when every check of the step held.
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QQmlExtensionPlugin>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QTimer>
+
+#include <csignal>
+#include <cstdio>
+
+#include "benchsupport.h"
+#include "filelines.h"
+#include "logutil.h"
+#include "mainwindowharness.h"
+#include "netnsguard.h"
+#include "netnslab.h"
+#include "temphome.h"
+
+Q_IMPORT_QML_PLUGIN(QuaycastPlugin)
+
+namespace {
+
+const QString kGroup = QStringLiteral("239.192.7.1");
+const quint16 kPort = 24470;
+int failures = 0;
+
+void note(const QString &text)
+{
+    std::printf("  %s\n", qPrintable(text));
+    std::fflush(stdout);
+}
+
+bool check(bool ok, const QString &what)
+{
+    if (!ok) {
+        ++failures;
+        note(QStringLiteral("FAIL: ") + what);
+    }
+    return ok;
+}
+
+double megabytes(qint64 bytes)
+{
+    return double(bytes) / (1024.0 * 1024.0);
+}
+
+ControlutilPaths pathsIn(const QString &dir)
+{
+    return {dir + QStringLiteral("/settings"), dir + QStringLiteral("/capture"), dir + QStringLiteral("/documents")};
+}
+
+QString onlyFileIn(const QString &dir)
+{
+    const QStringList files = QDir(dir).entryList(QDir::Files);
+    return files.size() == 1 ? dir + QLatin1Char('/') + files.first() : QString();
+}
+
+QByteArray numbered(const char *tag, int number)
+{
+    return QByteArray("$QC") + tag + ',' + QByteArray::number(number).rightJustified(6, '0') + "*00";
+}
+
+bool peerSends(const QString &ns, const QString &from, quint16 port, const QList<QByteArray> &payloads)
+{
+    McastPeer peer;
+    return peer.startSender(ns, kGroup, port, from, payloads, 0, 0, 1) && peer.waitFinished(20000);
+}
+
+// The whole program in-process: the real main window and controller, its
+// files in a temporary folder.
+class Program
+{
+public:
+    bool start(bool record)
+    {
+        const QVariantMap values{{QStringLiteral("mrDefaultRxTimeout"), 60},
+                                 {QStringLiteral("mrSaveNmeaToFileStatus"), record},
+                                 {QStringLiteral("mrIncludeDateTimeInNmeaFileStatus"), false},
+                                 {QStringLiteral("mrAllowOsChooseIfaceStatus"), false}};
+        if (!m_data.isValid() || !MainWindowHarness::writeSettings(m_data.path(), values))
+            return false;
+        m_main = std::make_unique<MainWindowHarness>(MainWindowHarness::Controller::Real, m_data.path());
+        QObject::connect(view(), &Viewutil::sendMrNmeaSentenceChanged, [this] {
+            if (!view()->mrNmeaSentence().trimmed().isEmpty())
+                ++received;
+        });
+        return m_main->load();
+    }
+
+    bool connectReceiver()
+    {
+        return MainWindowHarness::typeInto(page("grpIpTextField"), kGroup)
+            && MainWindowHarness::typeInto(page("grpPortTextField"), QString::number(kPort))
+            && MainWindowHarness::click(page("connectBtn")) && connected();
+    }
+
+    bool connected() const { return m_main->view()->mrConnectionStatus() == QLatin1String("Connected"); }
+    QQuickItem *page(const char *name) const
+    {
+        return MainWindowHarness::findItem(m_main->item("recvTab"), QLatin1String(name));
+    }
+    Viewutil *view() const { return m_main->view(); }
+
+    int rowCount() const
+    {
+        QQuickItem *list = m_main->item("listView");
+        auto *model = list ? qobject_cast<QAbstractItemModel *>(list->property("nmeaModel").value<QObject *>()) : nullptr;
+        return model ? model->rowCount() : -1;
+    }
+
+    // Waits until no row was added for half a second.
+    int settledRowCount()
+    {
+        int rows = rowCount();
+        for (int i = 0; i < 60; ++i) {
+            QTest::qWait(500);
+            const int now = rowCount();
+            if (now == rows)
+                break;
+            rows = now;
+        }
+        return rows;
+    }
+
+    QString captureFile() const { return onlyFileIn(m_data.path() + QStringLiteral("/capture")); }
+
+    qint64 received = 0; // sentences handed to the window
+
+private:
+    QTemporaryDir m_data;
+    std::unique_ptr<MainWindowHarness> m_main;
+};
+
+QString stepFlood()
+{
+    Program program;
+    if (!check(program.start(true), "load the main window, recording") || !check(program.connectReceiver(), "connect"))
+        return QStringLiteral("could not start");
+    QStringList delivered;
+    QObject::connect(program.view(), &Viewutil::sendMrNmeaSentenceChanged, [&] {
+        if (!program.view()->mrNmeaSentence().trimmed().isEmpty())
+            delivered << program.view()->mrNmeaSentence();
+    });
+
+    // The event loop's pulse: the longest time between two ticks of a 20 ms timer.
+    QElapsedTimer pulse;
+    qint64 longestGap = 0;
+    bool flooding = false;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        if (flooding)
+            longestGap = qMax(longestGap, pulse.restart());
+    });
+    ticker.start(20);
+
+    McastPeer flood;
+    QElapsedTimer floodTime;
+    floodTime.start();
+    pulse.start();
+    flooding = check(flood.startFlood(shipHostB(), kGroup, kPort, shipAddressB(), 50000, 10), "start the flood");
+    const bool flooded = flood.waitFinished(30000);
+    check(flooded, QStringLiteral("flood peer: ") + flood.errorOutput());
+    flooding = false;
+    const qint64 floodMs = floodTime.elapsed();
+    const qint64 sent = flood.sentCount();
+
+    // Once the backlog is read, the next sentence comes through normally.
+    for (qsizetype before = -1; before != delivered.size() && floodTime.elapsed() < 60000;) {
+        before = delivered.size();
+        QTest::qWait(500);
+    }
+    check(peerSends(shipHostB(), shipAddressB(), kPort, {"$QCEND,1*00"}), "send the closing sentence");
+    check(QTest::qWaitFor([&] { return !delivered.isEmpty() && delivered.last() == QLatin1String("$QCEND,1*00"); }, 10000),
+          "the sentence after the flood arrives");
+    check(program.connected(), "still connected");
+    const qint64 floodDelivered = delivered.size() - 1;
+    note(QStringLiteral("sent %1 in %2 ms, delivered %3 (%4%), longest event-loop pause %5 ms")
+             .arg(sent).arg(floodMs).arg(floodDelivered)
+             .arg(sent > 0 ? 100.0 * double(floodDelivered) / double(sent) : 0.0, 0, 'f', 1).arg(longestGap));
+    check(sent > 400000, QStringLiteral("the peer sent only %1").arg(sent));
+    check(floodDelivered > 0, "nothing delivered");
+    check(longestGap < 500, QStringLiteral("event loop stalled for %1 ms").arg(longestGap));
+
+    // In the order sent, none twice.
+    qint64 previous = 0;
+    qint64 outOfOrder = 0;
+    for (qsizetype i = 0; i + 1 < delivered.size(); ++i) {
+        const qint64 number = delivered.at(i).mid(7, 8).toLongLong();
+        if (number <= previous)
+            ++outOfOrder;
+        previous = number;
+    }
+    check(outOfOrder == 0, QStringLiteral("%1 sentences out of order or repeated").arg(outOfOrder));
+
+    // Recording stopped: the file holds exactly the sentences delivered.
+    check(MainWindowHarness::click(program.page("saveNmeaChkBox")) && !program.view()->mrSaveNmeaToFileToggle(),
+          "stop recording");
+    const QStringList lines = readTextLines(program.captureFile());
+    note(QStringLiteral("capture file: %1 lines for %2 sentences delivered").arg(lines.size()).arg(delivered.size()));
+    check(lines == delivered, "the capture file differs from the sentences delivered");
+    return QStringLiteral("%1 of %2 delivered in order, longest pause %3 ms, file = delivered")
+        .arg(floodDelivered).arg(sent).arg(longestGap);
+}
+
+bool startChild(QProcess &child, const QString &role, const QString &dir)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QCX_SOAK_CHILD"), role);
+    env.insert(QStringLiteral("QCX_SOAK_DIR"), dir);
+    env.insert(QStringLiteral("HOME"), dir);
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir + QStringLiteral("/.config"));
+    child.setProcessEnvironment(env);
+    child.start(QCoreApplication::applicationFilePath(), {});
+    QByteArray seen;
+    return child.waitForStarted(5000) && QTest::qWaitFor([&] {
+        seen += child.readAllStandardOutput();
+        return child.state() == QProcess::NotRunning || seen.contains("READY\n");
+    }, 20000) && child.state() == QProcess::Running;
+}
+
+QString killWhileRecording()
+{
+    const QRegularExpression capturedLine(
+        QStringLiteral("^\\d\\d\\.\\d\\d\\.\\d\\d:\\d\\d\\.\\d\\d\\.\\d\\d: \\$QCKIL,(\\d{6})\\*00$"));
+    const QRegularExpression logLine(QStringLiteral("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d \\[[A-Z ]{7,8}\\] \\S"));
+    QStringList atKill;
+    for (int round = 0; round < 3; ++round) {
+        QTemporaryDir dir;
+        QProcess child;
+        if (!check(startChild(child, QStringLiteral("record"), dir.path()), "start the recording child"))
+            continue;
+        const QString capture = onlyFileIn(dir.path() + QStringLiteral("/capture"));
+        QList<QByteArray> payloads;
+        for (int i = 1; i <= 3000; ++i)
+            payloads << numbered("KIL", i);
+        McastPeer peer;
+        check(peer.startSender(shipHostB(), kGroup, kPort, shipAddressB(), payloads, 0, 0, 1), "start the peer");
+        // Killed somewhere in the stream, once the file has some lines.
+        const int killAfter = 100 + QRandomGenerator::global()->bounded(1500);
+        check(QTest::qWaitFor([&] { return readTextLines(capture).size() >= killAfter; }, 20000),
+              "lines reach the capture file");
+        const qsizetype flushedBeforeKill = readTextLines(capture).size();
+        ::kill(pid_t(child.processId()), SIGKILL);
+        check(child.waitForFinished(5000) && child.exitStatus() == QProcess::CrashExit, "the child dies");
+        peer.waitFinished(20000);
+        atKill << QString::number(flushedBeforeKill);
+
+        // All that was in the file before the kill still is; every line is whole
+        // and the sentences keep their order.
+        QFile file(capture);
+        const QByteArray content = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        check(content.endsWith('\n'), "the capture file ends in a whole line");
+        const QStringList lines = QString::fromUtf8(content).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        check(lines.size() >= flushedBeforeKill, QStringLiteral("%1 lines < %2 before the kill").arg(lines.size()).arg(flushedBeforeKill));
+        int previous = 0;
+        for (const QString &line : lines) {
+            const QRegularExpressionMatch match = capturedLine.match(line);
+            if (!check(match.hasMatch() && match.captured(1).toInt() > previous, QStringLiteral("capture line: ") + line))
+                break;
+            previous = match.captured(1).toInt();
+        }
+
+        // The application log is whole too.
+        QFile logFile(onlyFileIn(dir.path() + QStringLiteral("/.config/vestranautic/QuaycastTool/logs")));
+        const QByteArray logContent = logFile.open(QIODevice::ReadOnly) ? logFile.readAll() : QByteArray();
+        check(logContent.endsWith('\n'), "the application log ends in a whole line");
+        const QStringList logLines = QString::fromUtf8(logContent).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        check(logLines.filter(QStringLiteral("[INFO   ] Mr isConnected =  true")).size() == 1, "the log notes the connect");
+        for (const QString &line : logLines) {
+            if (!check(logLine.match(line).hasMatch(), QStringLiteral("log line: ") + line))
+                break;
+        }
+    }
+    note(QStringLiteral("recording: killed with %1 lines in the file; every line whole and in order")
+             .arg(atKill.join(QStringLiteral(", "))));
+    return QStringLiteral("%1 kills while recording").arg(atKill.size());
+}
+
+QString killWhileSaving()
+{
+    QTemporaryDir dir;
+    const QString settingsFile = dir.path() + QStringLiteral("/settings/appSettings.json");
+    int kills = 0;
+    for (int round = 0; round < 40; ++round) {
+        QProcess child;
+        if (!check(startChild(child, QStringLiteral("save"), dir.path()), "start the saving child"))
+            break;
+        // The moment of the kill is the point: somewhere in the loop.
+        QTest::qWait(int(QRandomGenerator::global()->bounded(1, 40)));
+        ::kill(pid_t(child.processId()), SIGKILL);
+        if (child.waitForFinished(5000) && child.exitStatus() == QProcess::CrashExit)
+            ++kills;
+
+        QFile file(settingsFile);
+        QJsonParseError error{};
+        const QVariantMap stored = file.open(QIODevice::ReadOnly)
+            ? QJsonDocument::fromJson(file.readAll(), &error).object().toVariantMap()
+            : QVariantMap();
+        const QString address = stored.value(QStringLiteral("mrDefaultGrpIpAddress")).toString();
+        const bool whole = error.error == QJsonParseError::NoError && stored.size() == 18
+            && (address == QLatin1String("239.191.1.1") || address == QLatin1String("239.5.5.5")
+                || address == QLatin1String("239.6.6.6"))
+            && stored.value(QStringLiteral("msDefaultGrpIpAddress")).toString() == address;
+        if (!check(whole, QStringLiteral("settings after kill %1: %2 keys, %3 (%4)")
+                              .arg(round + 1).arg(stored.size()).arg(address, error.errorString())))
+            break;
+    }
+    check(kills == 40, QStringLiteral("%1 of 40 children killed mid-save").arg(kills));
+    const qsizetype leftovers = QDir(dir.path() + QStringLiteral("/settings"))
+                                    .entryList(QDir::Files | QDir::Hidden)
+                                    .filter(QStringLiteral("appSettings.json."))
+                                    .size();
+    note(QStringLiteral("settings: %1 kills while saving, file whole and from one save each time; "
+                        "%2 unfinished copies left beside it").arg(kills).arg(leftovers));
+    return QStringLiteral("%1 kills while saving").arg(kills);
+}
+
+QString stepKill()
+{
+    const QString recording = killWhileRecording();
+    return recording + QStringLiteral(", ") + killWhileSaving() + QStringLiteral(", files whole");
+}
+
+// What the operator sees of the receiver and the sender, in order, less the
+// repeats of one event in a row.
+class ViewWatch
+{
+public:
+    explicit ViewWatch(Viewutil *view)
+    {
+        QObject::connect(view, &Viewutil::sendMrConnectionStatusChanged, &m_context,
+                         [this, view] { add(QStringLiteral("mr status: ") + view->mrConnectionStatus()); });
+        QObject::connect(view, &Viewutil::sendMrNmeaSentenceChanged, &m_context, [this, view] {
+            if (!view->mrNmeaSentence().isEmpty())
+                add(QStringLiteral("mr sentence: ") + view->mrNmeaSentence());
+        });
+        QObject::connect(view, &Viewutil::sendMrErrorMessageChanged, &m_context,
+                         [this, view] { add(QStringLiteral("mr error: ") + view->mrErrorMessage()); });
+        QObject::connect(view, &Viewutil::sendMrInfoMessageChanged, &m_context,
+                         [this, view] { add(QStringLiteral("mr info: ") + view->mrInfoMessage()); });
+        QObject::connect(view, &Viewutil::sendMsErrorMessageChanged, &m_context,
+                         [this, view] { add(QStringLiteral("ms error: ") + view->msErrorMessage()); });
+    }
+    QStringList take() { return std::exchange(m_events, {}); }
+
+private:
+    void add(const QString &event)
+    {
+        if (m_events.isEmpty() || m_events.last() != event)
+            m_events << event;
+    }
+    QObject m_context;
+    QStringList m_events;
+};
+
+// A host whose eth0 can be taken down, deleted and made again, with a peer
+// host on the other end of it.
+class VanishingHost
+{
+public:
+    bool create()
+    {
+        m_host = m_lab.addShipHost(QStringLiteral("vanish"), {{QStringLiteral("eth0"), {m_address}, true, m_peerAddress}},
+                                   QStringLiteral("eth0"));
+        return m_host.isValid();
+    }
+    QString ns() const { return m_host.ns; }
+    QString peer() const { return m_host.peers.value(0); }
+    QString peerAddress() const { return m_peerAddress.section(QLatin1Char('/'), 0, 0); }
+    QString error() const { return m_lab.error(); }
+
+    bool setDown() { return m_lab.ip({QStringLiteral("-n"), ns(), QStringLiteral("link"), QStringLiteral("set"),
+                                      QStringLiteral("eth0"), QStringLiteral("down")}); }
+    // Deleting one end of the pair deletes the other.
+    bool remove() { return m_lab.ip({QStringLiteral("-n"), ns(), QStringLiteral("link"), QStringLiteral("del"),
+                                     QStringLiteral("eth0")}); }
+    bool restore()
+    {
+        if (!m_lab.ip({QStringLiteral("link"), QStringLiteral("add"), QStringLiteral("eth0"), QStringLiteral("netns"),
+                       ns(), QStringLiteral("type"), QStringLiteral("veth"), QStringLiteral("peer"),
+                       QStringLiteral("name"), QStringLiteral("eth0"), QStringLiteral("netns"), peer()}))
+            return false;
+        for (const auto &[host, address] : {qMakePair(ns(), m_address), qMakePair(peer(), m_peerAddress)}) {
+            if (!m_lab.ip({QStringLiteral("-n"), host, QStringLiteral("addr"), QStringLiteral("add"), address,
+                           QStringLiteral("dev"), QStringLiteral("eth0")})
+                || !m_lab.ip({QStringLiteral("-n"), host, QStringLiteral("link"), QStringLiteral("set"),
+                              QStringLiteral("eth0"), QStringLiteral("up")})
+                || !m_lab.ip({QStringLiteral("-n"), host, QStringLiteral("route"), QStringLiteral("add"),
+                              QStringLiteral("224.0.0.0/4"), QStringLiteral("dev"), QStringLiteral("eth0")}))
+                return false;
+        }
+        return QTest::qWaitFor([&] {
+            QString a;
+            QString b;
+            return runIp({QStringLiteral("-n"), ns(), QStringLiteral("link"), QStringLiteral("show"), QStringLiteral("eth0")}, &a)
+                && runIp({QStringLiteral("-n"), peer(), QStringLiteral("link"), QStringLiteral("show"), QStringLiteral("eth0")}, &b)
+                && a.contains(QLatin1String("state UP")) && b.contains(QLatin1String("state UP"));
+        }, 5000);
+    }
+
+private:
+    const QString m_address = QStringLiteral("198.51.100.1/24");
+    const QString m_peerAddress = QStringLiteral("198.51.100.2/24");
+    NetnsLab m_lab;
+    NetnsLab::Host m_host;
+};
+
+void vanishUnderReceiver()
+{
+    VanishingHost host;
+    NetnsEnter inHost(host.create() ? host.ns() : QString());
+    if (!check(inHost.entered(), QStringLiteral("make and enter the host: ") + host.error()))
+        return;
+    QTemporaryDir dir;
+    Viewutil view;
+    Controlutil control(&view, pathsIn(dir.path()));
+    ViewWatch watch(&view);
+    view.setMrAllowOsChooseIfaceStatus(false);
+    view.setMrRxTimeout(1);
+    view.setMrGrpIpAddress(kGroup);
+    view.setMrGrpPortNumber(QString::number(kPort));
+    view.setMrConnectionToggle(QStringLiteral("connect"));
+    if (!check(view.mrConnectionStatus() == QLatin1String("Connected"), "receiver connects"))
+        return;
+    const QString before = QString::fromLatin1(numbered("BFR", 1));
+    check(peerSends(host.peer(), host.peerAddress(), kPort, {numbered("BFR", 1)})
+              && QTest::qWaitFor([&] { return view.mrNmeaSentence() == before; }, 5000),
+          "a sentence arrives before");
+    watch.take();
+
+    // Down: nothing arrives, and the receive time-out says so, every second.
+    check(host.setDown(), "take eth0 down");
+    peerSends(host.peer(), host.peerAddress(), kPort, {numbered("DWN", 1)});
+    QTest::qWait(2500);
+    const QString seen = watch.take().join(QLatin1Char('\n'));
+    check(seen.contains(QLatin1String("mr sentence: No NMEA Data Received From Multicast Source"))
+              && seen.contains(QLatin1String("mr info: Multicast Receiver Timeout Interval Is Exceeded"))
+              && !seen.contains(QLatin1String("QCDWN")),
+          QStringLiteral("while down: ") + seen);
+
+    // Deleted: the program goes on, and the operator disconnects as usual.
+    check(host.remove(), QStringLiteral("delete eth0: ") + host.error());
+    QTest::qWait(2500);
+    note(QStringLiteral("receiver, eth0 deleted: ") + watch.take().join(QStringLiteral(" | ")));
+    check(view.mrConnectionStatus() == QLatin1String("Connected"), "the receiver keeps running");
+    view.setMrConnectionToggle(QStringLiteral("disconnect"));
+    const QStringList disconnected = watch.take();
+    check(disconnected == QStringList{QStringLiteral("mr status: Disconnected"),
+                                      QStringLiteral("mr info: Multicast Receiver Is Terminated")},
+          QStringLiteral("disconnect: ") + disconnected.join(QStringLiteral(" | ")));
+
+    // A connect without the interface says so and ends in "Error".
+    view.setMrConnectionToggle(QStringLiteral("connect"));
+    const QStringList refused = watch.take();
+    note(QStringLiteral("receiver, connect without eth0: ") + refused.join(QStringLiteral(" | ")));
+    check(refused.contains(QStringLiteral("mr error: No Wired Ethernet Interface Found"))
+              && refused.last() == QLatin1String("mr status: Error"),
+          "a connect without eth0 reports it");
+
+    // Back: a new connect works and sentences arrive again.
+    check(host.restore(), QStringLiteral("restore eth0: ") + host.error());
+    view.setMrConnectionToggle(QStringLiteral("connect"));
+    check(view.mrConnectionStatus() == QLatin1String("Connected")
+              && hasMulticastMembership(host.ns(), QStringLiteral("eth0"), kGroup),
+          "reconnect after eth0 is back");
+    const QString after = QString::fromLatin1(numbered("AFT", 1));
+    check(peerSends(host.peer(), host.peerAddress(), kPort, {numbered("AFT", 1)})
+              && QTest::qWaitFor([&] { return view.mrNmeaSentence() == after; }, 5000),
+          "a sentence arrives after");
+    view.setMrConnectionToggle(QStringLiteral("disconnect"));
+}
+
+void vanishUnderSender()
+{
+    VanishingHost host;
+    NetnsEnter inHost(host.create() ? host.ns() : QString());
+    if (!check(inHost.entered(), QStringLiteral("make and enter the host: ") + host.error()))
+        return;
+    QTemporaryDir dir;
+    Viewutil view;
+    Controlutil control(&view, pathsIn(dir.path()));
+    ViewWatch watch(&view);
+    int ticks = 0;
+    QObject::connect(&view, &Viewutil::sendMsNmeaSentenceChanged, [&] { ++ticks; });
+    const quint16 port = kPort + 1;
+    view.setMsAllowOsChooseIfaceStatus(false);
+    view.setMsNmeaSentencesList({view.msHeadingNmeaSentence()});
+    view.setMsTxInterval(1);
+    view.setMsGrpIpAddress(kGroup);
+    view.setMsGrpPortNumber(QString::number(port));
+    view.setMsConnectionToggle(QStringLiteral("start"));
+    if (!check(QTest::qWaitFor([&] { return view.msTotalSentencesSent().toInt() >= 2; }, 5000), "sender starts"))
+        return;
+
+    // Down, then deleted: the ticks go on and keep saying "Started"; what the
+    // kernel refuses is not counted.
+    check(host.setDown(), "take eth0 down");
+    QTest::qWait(600);
+    check(host.remove(), QStringLiteral("delete eth0: ") + host.error());
+    const int countedWhenGone = view.msTotalSentencesSent().toInt();
+    ticks = 0;
+    QTest::qWait(1000);
+    note(QStringLiteral("sender, eth0 deleted: %1 ticks in 1 s, %2 counted, status %3")
+             .arg(ticks).arg(view.msTotalSentencesSent().toInt() - countedWhenGone).arg(view.msConnectionStatus()));
+    check(ticks >= 5 && view.msConnectionStatus() == QLatin1String("Started")
+              && view.msTotalSentencesSent().toInt() == countedWhenGone,
+          "the sender ticks on without counting");
+    check(!watch.take().join(QLatin1Char('\n')).contains(QLatin1String("ms error")), "no sender error");
+    view.setMsConnectionToggle(QStringLiteral("stop"));
+    check(view.msConnectionStatus() == QLatin1String("Stopped"), "the sender stops");
+
+    // Back: a new start puts sentences on the wire again, counted from 0.
+    check(host.restore(), QStringLiteral("restore eth0: ") + host.error());
+    McastPeer peer;
+    check(peer.startReceiver(host.peer(), kGroup, port, host.peerAddress(), 3, 10000), "start the receiving peer");
+    view.setMsConnectionToggle(QStringLiteral("start"));
+    check(peer.waitForDatagrams(3, 10000)
+              && peer.datagrams().first().payload == view.msHeadingNmeaSentence().toLatin1(),
+          QStringLiteral("sentences on the wire after eth0 is back: ") + peer.errorOutput());
+    view.setMsConnectionToggle(QStringLiteral("stop"));
+}
+
+QString stepVanish()
+{
+    vanishUnderReceiver();
+    vanishUnderSender();
+    return QStringLiteral("receiver and sender ran on without eth0 and worked again once it was back");
+}
+
+QString stepRows()
+{
+    Program program;
+    if (!check(program.start(false), "load the main window") || !check(program.connectReceiver(), "connect"))
+        return QStringLiteral("could not start");
+    const int rate = 25000;
+    const int seconds = 4;
+    int rows = program.settledRowCount();
+    qint64 received = program.received;
+    qint64 rss = Bench::residentBytes();
+    qint64 heap = Bench::heapBytes();
+    QStringList figures;
+    for (int round = 1; round <= 3; ++round) {
+        QProcess blaster;
+        blaster.start(QStringLiteral("ip"), {QStringLiteral("netns"), QStringLiteral("exec"), shipHostB(),
+                                             QStringLiteral(QCX_BLASTER), QStringLiteral("blast"), kGroup,
+                                             QString::number(kPort), shipAddressB(), QString::number(rate),
+                                             QString::number(seconds), QStringLiteral("--fixed80")});
+        const bool blasted = blaster.waitForStarted(5000)
+            && QTest::qWaitFor([&] { return blaster.state() == QProcess::NotRunning; }, (seconds + 20) * 1000)
+            && blaster.exitCode() == 0;
+        check(blasted, QStringLiteral("blaster: ") + QString::fromLocal8Bit(blaster.readAllStandardError()));
+        const qint64 sent = QString::fromLatin1(blaster.readAllStandardOutput()).section(QLatin1Char(' '), 1, 1).toLongLong();
+        const int nowRows = program.settledRowCount();
+        const qint64 nowRss = Bench::residentBytes();
+        const qint64 nowHeap = Bench::heapBytes();
+        const int added = nowRows - rows;
+        const qint64 got = program.received - received;
+        received = program.received;
+        if (!check(got > 0, QStringLiteral("round %1: nothing received").arg(round)))
+            break;
+        note(QStringLiteral("round %1: %2 received of %3 sent, list %4 rows (%5 added); resident change %6 MB, heap change %7 MB")
+                 .arg(round).arg(got).arg(sent).arg(nowRows).arg(added).arg(megabytes(nowRss - rss), 0, 'f', 1)
+                 .arg(megabytes(nowHeap - heap), 0, 'f', 1));
+        // An 80-character row is stored in about 90 bytes; a list at its bound keeps its size.
+        if (added > 0)
+            figures << QStringLiteral("%1 MB per 100,000 rows added").arg(megabytes(nowRss - rss) * 100000.0 / added, 0, 'f', 1);
+        else
+            figures << QStringLiteral("%1 MB at %2 rows").arg(megabytes(nowRss - rss), 0, 'f', 1).arg(nowRows);
+        check(nowHeap - heap < 150 * qMax(added, 0) + (1 << 20),
+              QStringLiteral("round %1: heap +%2 bytes for %3 rows added").arg(round).arg(nowHeap - heap).arg(added));
+        rows = nowRows;
+        rss = nowRss;
+        heap = nowHeap;
+    }
+    check(program.connected(), "still connected");
+    return QStringLiteral("resident growth, rows of 80 characters: ") + figures.join(QStringLiteral("; "));
+}
+
+QString stepTicks()
+{
+    QTemporaryDir dir;
+    Viewutil view;
+    Controlutil control(&view, pathsIn(dir.path()));
+    view.setMsNmeaSentencesList({view.msHeadingNmeaSentence()});
+    view.setMsGrpIpAddress(kGroup);
+    view.setMsGrpPortNumber(QString::number(kPort));
+    QStringList figures;
+    for (const int tenths : {1, 10}) {
+        const int intervalMs = tenths * 100;
+        const int count = 10000 / intervalMs + 1;
+        McastPeer peer;
+        if (!check(peer.startReceiver(shipHostB(), kGroup, kPort, shipAddressB(), count, 20000), "start the peer"))
+            break;
+        view.setMsTxInterval(tenths);
+        view.setMsConnectionToggle(QStringLiteral("start"));
+        check(peer.waitForDatagrams(count, 20000), QStringLiteral("%1 datagrams at %2 ms").arg(count).arg(intervalMs));
+        view.setMsConnectionToggle(QStringLiteral("stop"));
+        const QList<PeerDatagram> got = peer.datagrams();
+        if (got.size() < count)
+            break;
+        std::vector<double> gaps;
+        for (int i = 1; i < count; ++i)
+            gaps.push_back(double(got.at(i).atMicros - got.at(i - 1).atMicros) / 1000.0);
+        const double span = double(got.at(count - 1).atMicros - got.first().atMicros) / 1000.0;
+        const double expected = double(count - 1) * intervalMs;
+        const double shortest = Bench::quantile(gaps, 0);
+        const double longest = Bench::quantile(gaps, 1);
+        note(QStringLiteral("interval %1 ms: %2 ticks over %3 ms (expected %4 ms, %5%), gap min %6 / median %7 / "
+                            "p99 %8 / max %9 ms")
+                 .arg(intervalMs).arg(count).arg(span, 0, 'f', 1).arg(expected, 0, 'f', 0)
+                 .arg(100.0 * (span - expected) / expected, 0, 'f', 2).arg(shortest, 0, 'f', 1)
+                 .arg(Bench::quantile(gaps, 0.5), 0, 'f', 1).arg(Bench::quantile(gaps, 0.99), 0, 'f', 1)
+                 .arg(longest, 0, 'f', 1));
+        figures << QStringLiteral("%1 ms: drift %2%, gaps %3..%4 ms")
+                       .arg(intervalMs).arg(100.0 * (span - expected) / expected, 0, 'f', 2)
+                       .arg(shortest, 0, 'f', 1).arg(longest, 0, 'f', 1);
+        check(qAbs(span - expected) <= expected * 0.02, QStringLiteral("drift over %1 ms").arg(span));
+        check(shortest >= intervalMs * 0.5 && longest <= intervalMs * 1.5, "a tick far off its interval");
+    }
+    return figures.join(QStringLiteral("; "));
+}
+
+QString stepRss()
+{
+    const int minutes = qEnvironmentVariableIsSet("QCX_SOAK_MINUTES") ? qEnvironmentVariableIntValue("QCX_SOAK_MINUTES") : 10;
+    Program program;
+    if (!check(minutes > 0, "QCX_SOAK_MINUTES must be a positive number") || !check(program.start(false), "load the main window")
+        || !check(program.connectReceiver(), "connect"))
+        return QStringLiteral("could not start");
+    const qint64 start = Bench::residentBytes();
+    note(QStringLiteral("minute  0: resident %1 MB").arg(megabytes(start), 0, 'f', 1));
+    qint64 sent = 0;
+    qint64 received = 0;
+    int rows = program.rowCount();
+    for (int minute = 1; minute <= minutes; ++minute) {
+        McastPeer flood;
+        const bool flooded =
+            flood.startFlood(shipHostB(), kGroup, kPort, shipAddressB(), 10000, 60) && flood.waitFinished(90000);
+        check(flooded, QStringLiteral("flood peer: ") + flood.errorOutput());
+        sent += qMax<qint64>(0, flood.sentCount());
+        const int nowRows = program.settledRowCount();
+        note(QStringLiteral("minute %1: resident %2 MB, list %3 rows, %4 received of %5 sent so far")
+                 .arg(minute, 2).arg(megabytes(Bench::residentBytes()), 0, 'f', 1).arg(nowRows).arg(program.received).arg(sent));
+        check(program.received > received, QStringLiteral("nothing received in minute %1").arg(minute));
+        received = program.received;
+        rows = nowRows;
+    }
+    check(program.connected(), "still connected");
+    const qint64 end = Bench::residentBytes();
+    return QStringLiteral("resident %1 MB at start, %2 MB after %3 min (%4 received, list %5 rows)")
+        .arg(megabytes(start), 0, 'f', 1).arg(megabytes(end), 0, 'f', 1).arg(minutes).arg(received).arg(rows);
+}
+
+// The children of the kill step: the program's classes with the application
+// log, recording the group ("record") or saving settings without end ("save").
+int runChild(const QString &role, const QString &dir)
+{
+    QCoreApplication::setOrganizationName(QStringLiteral("vestranautic"));
+    QCoreApplication::setApplicationName(QStringLiteral("QuaycastTool"));
+    Logutil::instance().installMessageHandler();
+    qInfo() << "Application log started";
+    Viewutil view;
+    Controlutil control(&view, pathsIn(dir));
+    emit view.sendLoadAppSettings();
+    if (role == QLatin1String("record")) {
+        view.setMrIncludeDateTimeInNmeaFileStatus(true);
+        view.setMrRxTimeout(60);
+        view.setMrSaveNmeaToFileToggle(true);
+        view.setMrGrpIpAddress(kGroup);
+        view.setMrGrpPortNumber(QString::number(kPort));
+        view.setMrConnectionToggle(QStringLiteral("connect"));
+        if (view.mrConnectionStatus() != QLatin1String("Connected"))
+            return 3;
+        std::printf("READY\n");
+        std::fflush(stdout);
+        return QCoreApplication::exec();
+    }
+    std::printf("READY\n");
+    std::fflush(stdout);
+    // The two tabs' defaults alternate, each save carrying one of them whole;
+    // the parent kills this long before the end.
+    for (int i = 0; i < 100000; ++i) {
+        const QString address = i % 2 ? QStringLiteral("239.5.5.5") : QStringLiteral("239.6.6.6");
+        view.setMrDefaultGrpIpAddress(address);
+        view.setMsDefaultGrpIpAddress(address);
+        emit view.sendSaveAppSettings();
+    }
+    return 4;
+}
+
+// The program logs every step; the soak prints only what goes wrong.
+void quietMessages(QtMsgType type, const QMessageLogContext &, const QString &text)
+{
+    static int shown = 0;
+    if (type != QtDebugMsg && type != QtInfoMsg && ++shown <= 20)
+        std::fprintf(stderr, "  qt: %s\n", qPrintable(text));
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    const QString role = qEnvironmentVariable("QCX_SOAK_CHILD");
+    if (!role.isEmpty()) {
+        QCoreApplication app(argc, argv);
+        return runChild(role, qEnvironmentVariable("QCX_SOAK_DIR"));
+    }
+    const QList<QPair<QString, QString (*)()>> steps{
+        {QStringLiteral("flood"), stepFlood}, {QStringLiteral("kill"), stepKill}, {QStringLiteral("vanish"), stepVanish},
+        {QStringLiteral("rows"), stepRows},   {QStringLiteral("ticks"), stepTicks}, {QStringLiteral("rss"), stepRss}};
+    const QString name = argc == 2 ? QString::fromLocal8Bit(argv[1]) : QString();
+    auto step = std::find_if(steps.cbegin(), steps.cend(), [&](const auto &s) { return s.first == name; });
+    if (step == steps.cend()) {
+        std::fprintf(stderr, "usage: qcx_soak flood|kill|vanish|rows|ticks|rss\n");
+        return 2;
+    }
+    const QString refusal = netnsRefusal();
+    if (!refusal.isEmpty()) {
+        std::fprintf(stderr, "qcx_soak: %s\n", qPrintable(refusal));
+        return 2;
+    }
+    TempHome home;
+    if (!home.isValid())
+        return 2;
+    qputenv("XDG_RUNTIME_DIR", home.path().toLocal8Bit());
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("vestranautic"));
+    QCoreApplication::setApplicationName(QStringLiteral("QuaycastTool"));
+    qInstallMessageHandler(quietMessages);
+
+    std::printf("soak %s\n", qPrintable(name));
+    std::fflush(stdout);
+    QElapsedTimer clock;
+    clock.start();
+    const QString summary = step->second();
+    std::printf("RESULT %s %s %s (%.0f s)\n", qPrintable(name), failures ? "FAIL" : "PASS", qPrintable(summary),
+                double(clock.elapsed()) / 1000.0);
+    return failures ? 1 : 0;
+}

@@ -1,0 +1,377 @@
+#include <QNetworkDatagram>
+#include <QProcess>
+#include <QtEndian>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUdpSocket>
+
+#include <fcntl.h>
+#include <sched.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "controlutil.h"
+#include "viewutil.h"
+
+// The receiver and the sender as the window drives them, through the view
+// model and the controller, on small networks of namespaces this test builds:
+// the program's host H and, behind each of H's interfaces, a peer P0, P1...
+
+namespace {
+
+const QString kGroup = QStringLiteral("239.192.0.1");
+const quint16 kPort = 4410;
+
+ino_t netnsInode(const char *path)
+{
+    struct stat info {};
+    return ::stat(path, &info) == 0 ? info.st_ino : 0;
+}
+
+// Moves the calling thread into a namespace of the lab for its lifetime. A
+// socket keeps the namespace it was made in.
+class Inside
+{
+public:
+    explicit Inside(const QString &ns)
+        : m_back(::open("/proc/thread-self/ns/net", O_RDONLY | O_CLOEXEC))
+    {
+        const int target = ::open(QByteArray("/run/netns/" + ns.toLatin1()).constData(), O_RDONLY | O_CLOEXEC);
+        m_ok = target >= 0 && ::setns(target, CLONE_NEWNET) == 0;
+        ::close(target);
+    }
+    ~Inside()
+    {
+        ::setns(m_back, CLONE_NEWNET);
+        ::close(m_back);
+    }
+    bool ok() const { return m_ok; }
+
+private:
+    int m_back;
+    bool m_ok = false;
+};
+
+// Host H with one veth interface per entry "name address/len peer-address"
+// (';' between them), each leading to a peer of its own with a multicast route.
+class Lab
+{
+public:
+    Lab(const QString &interfaces, const QString &routeDev)
+    {
+        // Namespaces of an earlier run that was killed go first.
+        QString script = QStringLiteral("for n in $(ip netns list | awk '/^qcxt-/{print $1}'); do p=${n#qcxt-};"
+                                        " kill -0 ${p%%-*} 2>/dev/null || ip netns del $n; done\n"
+                                        "ip netns add %1; ip -n %1 link set lo up\n").arg(host());
+        const QStringList entries = interfaces.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+        for (int i = 0; i < entries.size(); ++i) {
+            const QStringList w = entries.at(i).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+            m_peerAddresses << w.at(2);
+            m_hostAddresses << w.at(1).section(QLatin1Char('/'), 0, 0);
+            script += QStringLiteral("ip netns add %1; ip -n %1 link set lo up\n"
+                                     "ip link add %2 netns %3 type veth peer name eth0 netns %1\n"
+                                     "ip -n %3 addr add %4 dev %2; ip -n %3 link set %2 up\n"
+                                     "ip -n %1 addr add %5/26 dev eth0; ip -n %1 link set eth0 up\n"
+                                     "ip -n %1 route add 224.0.0.0/4 dev eth0\n")
+                          .arg(peer(i), w.at(0), host(), w.at(1), w.at(2));
+        }
+        if (!routeDev.isEmpty())
+            script += QStringLiteral("ip -n %1 route add 224.0.0.0/4 dev %2\n").arg(host(), routeDev);
+        // RUNNING follows the carrier a moment later.
+        script += QStringLiteral("for i in $(seq 50); do ip -n %1 link show eth0 | grep -q 'state UP' && exit 0;"
+                                 " sleep 0.1; done; exit 1\n")
+                      .arg(peer(entries.size() - 1));
+        QProcess sh;
+        sh.start(QStringLiteral("sh"), {QStringLiteral("-ec"), script});
+        m_ok = sh.waitForFinished(20000) && sh.exitCode() == 0;
+        m_error = QString::fromLocal8Bit(sh.readAllStandardError());
+    }
+    ~Lab()
+    {
+        QStringList names{host()};
+        for (int i = 0; i < m_peerAddresses.size(); ++i)
+            names << peer(i);
+        for (const QString &ns : names)
+            QProcess::execute(QStringLiteral("ip"), {QStringLiteral("netns"), QStringLiteral("del"), ns});
+    }
+    static QString host() { return QStringLiteral("qcxt-%1-h").arg(QCoreApplication::applicationPid()); }
+    static QString peer(int i) { return QStringLiteral("qcxt-%1-p%2").arg(QCoreApplication::applicationPid()).arg(i); }
+    QString peerAddress(int i) const { return m_peerAddresses.at(i); }
+    QString hostAddress(int i) const { return m_hostAddresses.at(i); }
+    int peers() const { return m_peerAddresses.size(); }
+    bool ok() const { return m_ok; }
+    QString error() const { return m_error; }
+
+private:
+    QStringList m_peerAddresses, m_hostAddresses;
+    bool m_ok = false;
+    QString m_error;
+};
+
+// A socket of a peer, made inside it; it joins the group when asked to listen.
+std::unique_ptr<QUdpSocket> peerSocket(const QString &ns, bool listen, const QString &group = kGroup)
+{
+    Inside inside(ns);
+    auto socket = std::make_unique<QUdpSocket>();
+    const bool bound = listen ? socket->bind(QHostAddress::AnyIPv4, kPort, QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint)
+                                    && socket->joinMulticastGroup(QHostAddress(group))
+                              : socket->bind(QHostAddress::AnyIPv4, 0);
+    socket->setSocketOption(QAbstractSocket::MulticastLoopbackOption, 0);
+    return inside.ok() && bound ? std::move(socket) : nullptr;
+}
+
+QList<QNetworkDatagram> drain(QUdpSocket *socket)
+{
+    QList<QNetworkDatagram> got;
+    while (socket->hasPendingDatagrams())
+        got << socket->receiveDatagram();
+    return got;
+}
+
+// True when H's kernel lists the group as joined (read in H's namespace).
+bool joined(const QString &group)
+{
+    QFile igmp(QStringLiteral("/proc/thread-self/net/igmp"));
+    const quint32 value = QHostAddress(group).toIPv4Address();
+    const QString hex = QString::asprintf("%08X", qToBigEndian(value));
+    return igmp.open(QIODevice::ReadOnly) && QString::fromLatin1(igmp.readAll()).contains(hex);
+}
+
+bool portFree()
+{
+    QUdpSocket probe;
+    return probe.bind(QHostAddress::AnyIPv4, kPort, QUdpSocket::DontShareAddress);
+}
+
+// The program's objects as main() makes them, with files in a temporary folder.
+struct Program
+{
+    QTemporaryDir dir;
+    QStringList mrRows, mrSources, msRows, mrInfos, msInfos;
+    Viewutil view;
+    std::unique_ptr<Controlutil> control{new Controlutil(
+        &view, {dir.filePath(QStringLiteral("settings")), dir.filePath(QStringLiteral("capture")),
+                dir.filePath(QStringLiteral("fallback"))})};
+
+    Program()
+    {
+        QObject::connect(&view, &Viewutil::sendMrNmeaSentenceChanged, [this] { mrRows << view.mrNmeaSentence(); });
+        QObject::connect(&view, &Viewutil::sendMrInfoSrcIpAddressChanged,
+                         [this] { mrSources << view.mrNmeaSentence() + QLatin1Char('@') + view.mrInfoSrcIpAddress(); });
+        QObject::connect(&view, &Viewutil::sendMsNmeaSentenceChanged, [this] { msRows << view.msNmeaSentence(); });
+        QObject::connect(&view, &Viewutil::sendMrInfoMessageChanged, [this] { mrInfos << view.mrInfoMessage(); });
+        QObject::connect(&view, &Viewutil::sendMsInfoMessageChanged, [this] { msInfos << view.msInfoMessage(); });
+    }
+    void connectReceiver(bool osChoice, int rxTimeout = 3)
+    {
+        view.setMrAllowOsChooseIfaceStatus(osChoice);
+        view.setMrRxTimeout(rxTimeout);
+        view.setMrGrpIpAddress(kGroup);
+        view.setMrGrpPortNumber(QString::number(kPort));
+        view.setMrConnectionToggle(QStringLiteral("connect"));
+    }
+    void startSender(bool osChoice, const QStringList &sentences)
+    {
+        view.setMsAllowOsChooseIfaceStatus(osChoice);
+        view.setMsTxInterval(1);
+        view.setMsNmeaSentencesList(sentences);
+        view.setMsGrpIpAddress(kGroup);
+        view.setMsGrpPortNumber(QString::number(kPort));
+        view.setMsConnectionToggle(QStringLiteral("start"));
+    }
+};
+
+} // namespace
+
+class TestNetwork : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void topology_data();
+    void topology();
+    void receiving();
+    void transmitting();
+};
+
+void TestNetwork::initTestCase()
+{
+    if (::geteuid() != 0)
+        QSKIP("building test networks needs root; scripts/test.sh runs this as root");
+    QVERIFY2(netnsInode("/proc/1/ns/net") != netnsInode("/proc/thread-self/ns/net"),
+             "refusing to run in the machine's own network namespace: run it inside `unshare -n` (scripts/test.sh)");
+}
+
+void TestNetwork::topology_data()
+{
+    QTest::addColumn<QString>("interfaces");
+    QTest::addColumn<QString>("route");
+    QTest::addColumn<bool>("osChoice");
+    QTest::addColumn<int>("reached");
+    QTest::addColumn<QString>("mrInfo");
+    QTest::addColumn<QString>("msInfo");
+    const QString wired = QStringLiteral("eth0 198.51.100.1/26 198.51.100.2");
+    const QString wlan = QStringLiteral("wlan0 198.51.100.1/26 198.51.100.2");
+    QTest::newRow("wired only") << wired << "eth0" << false << 0 << "Receiving Multicast On eth0 Interface"
+                                << "Multicast Transmission in Progress On eth0 Interface";
+    QTest::newRow("wired, no multicast route") << wired << "" << false << 0 << "Receiving Multicast On eth0 Interface"
+                                               << "Multicast Transmission in Progress On eth0 Interface";
+    QTest::newRow("wireless only, system may not choose")
+        << wlan << "wlan0" << false << -1 << "Wired Ethernet Interface Not Valid, Multicast Receiver Terminated"
+        << "Ethernet Interface Not Valid, Multicast Sender Terminated";
+    QTest::newRow("wireless only, system chooses") << wlan << "wlan0" << true << 0
+                                                   << "Receiving Multicast On wlan0 Interface"
+                                                   << "Multicast Transmission in Progress On wlan0 Interface";
+    // The route points at the wireless side: the wired one must be chosen all the same.
+    QTest::newRow("two interfaces") << wlan + QStringLiteral(";eth1 198.51.100.65/26 198.51.100.66") << "wlan0"
+                                    << true << 1 << "Receiving Multicast On eth1 Interface"
+                                    << "Multicast Transmission in Progress On eth1 Interface";
+    QTest::newRow("port held") << wired << "eth0" << true << -1 << "Failed To Start Multicast Receiver"
+                               << "Multicast Sender Socket Bind Failed On Wired Ethernet Interface";
+}
+
+void TestNetwork::topology()
+{
+    QFETCH(QString, interfaces);
+    QFETCH(QString, route);
+    QFETCH(bool, osChoice);
+    QFETCH(int, reached);
+    QFETCH(QString, mrInfo);
+    QFETCH(QString, msInfo);
+    Lab lab(interfaces, route);
+    QVERIFY2(lab.ok(), qPrintable(lab.error()));
+    std::vector<std::unique_ptr<QUdpSocket>> senders, listeners;
+    for (int i = 0; i < lab.peers(); ++i) {
+        senders.push_back(peerSocket(Lab::peer(i), false));
+        listeners.push_back(peerSocket(Lab::peer(i), true));
+        QVERIFY(senders.back() && listeners.back());
+    }
+    Inside inH(Lab::host());
+    QVERIFY(inH.ok());
+    QUdpSocket holder;
+    if (QByteArray(QTest::currentDataTag()) == "port held")
+        QVERIFY(holder.bind(QHostAddress::AnyIPv4, kPort, QUdpSocket::DontShareAddress));
+
+    Program program;
+    program.connectReceiver(osChoice);
+    program.startSender(osChoice, {QStringLiteral("$QCTX,1*00")});
+    QTRY_VERIFY2(program.mrInfos.contains(mrInfo), qPrintable(program.mrInfos.join(QLatin1Char('|'))));
+    QTRY_VERIFY2(!program.msInfos.filter(msInfo).isEmpty(), qPrintable(program.msInfos.join(QLatin1Char('|'))));
+    QCOMPARE(program.view.mrConnectionStatus(), QLatin1String(reached >= 0 ? "Connected" : "Error"));
+    QCOMPARE(program.view.msConnectionStatus(), QLatin1String(reached >= 0 ? "Started" : "Error"));
+
+    for (size_t i = 0; i < senders.size(); ++i)
+        senders[i]->writeDatagram(QStringLiteral("$QCPEER,%1*00").arg(i).toLatin1(), QHostAddress(kGroup), kPort);
+    QTest::qWait(400);
+    for (int i = 0; i < lab.peers(); ++i) {
+        const QString row = QStringLiteral("$QCPEER,%1*00").arg(i);
+        QCOMPARE(program.mrSources.contains(row + QLatin1Char('@') + lab.peerAddress(i)), i == reached);
+        const QList<QNetworkDatagram> got = drain(listeners[i].get());
+        QCOMPARE(!got.isEmpty(), i == reached);
+        for (const QNetworkDatagram &d : got) {
+            QCOMPARE(d.data(), QByteArray("$QCTX,1*00"));
+            QCOMPARE(d.senderAddress().toString(), lab.hostAddress(i));
+        }
+    }
+}
+
+void TestNetwork::receiving()
+{
+    Lab lab(QStringLiteral("eth0 198.51.100.1/26 198.51.100.2"), QStringLiteral("eth0"));
+    QVERIFY2(lab.ok(), qPrintable(lab.error()));
+    auto peer = peerSocket(Lab::peer(0), false);
+    QVERIFY(peer);
+    Inside inH(Lab::host());
+    // Another program on H takes a second group on the same port.
+    auto other = peerSocket(Lab::host(), true, QStringLiteral("239.192.0.2"));
+    QVERIFY(other);
+
+    Program program;
+    program.connectReceiver(false, 1);
+    QTRY_COMPARE(program.view.mrConnectionStatus(), QStringLiteral("Connected"));
+    QVERIFY(joined(kGroup));
+    const QString timedOut = QStringLiteral("No NMEA Data Received From Multicast Source");
+    QTRY_VERIFY_WITH_TIMEOUT(program.mrRows.contains(timedOut), 1600);
+
+    // Data keeps the time-out away; each datagram is read exactly, once.
+    program.mrRows.clear();
+    const QList<QByteArray> payloads{QByteArray(65507, 'A'), "$QCSHORT*00\r\n", "$QC,\xb0\xe9*00", " $QC,2*00 "};
+    peer->writeDatagram("$QCOTHER*00", QHostAddress(QStringLiteral("239.192.0.2")), kPort);
+    for (int round = 0; round < 4; ++round) {
+        peer->writeDatagram(payloads.at(round), QHostAddress(kGroup), kPort);
+        QTest::qWait(500);
+    }
+    QCOMPARE(program.mrRows,
+             QStringList({QString(65507, QLatin1Char('A')), QStringLiteral("$QCSHORT*00"),
+                          QString::fromUtf8("$QC,°é*00"), QStringLiteral("$QC,2*00")}));
+    QCOMPARE(program.mrSources.last(), QStringLiteral("$QC,2*00@198.51.100.2"));
+    // It reached H: the receiver kept it out.
+    QVERIFY(drain(other.get()).first().data() == "$QCOTHER*00");
+
+    // Disconnect leaves the group and frees the port; so does closing the program.
+    program.view.setMrConnectionToggle(QStringLiteral("disconnect"));
+    QCOMPARE(program.view.mrConnectionStatus(), QStringLiteral("Disconnected"));
+    QVERIFY(!joined(kGroup));
+    other.reset();
+    QVERIFY(portFree());
+    // Without a time-out data does not repeat that it is off.
+    program.connectReceiver(false, 0);
+    QTRY_VERIFY(joined(kGroup));
+    QVERIFY(!portFree());
+    for (int i = 0; i < 3; ++i)
+        peer->writeDatagram("$QC,0*00", QHostAddress(kGroup), kPort);
+    QTRY_COMPARE(program.mrRows.count(QStringLiteral("$QC,0*00")), 3);
+    QCOMPARE(program.mrInfos.count(QStringLiteral("Multicast Receiver Timeout Timer is Disabled")), 2);
+    program.control.reset();
+    QVERIFY(!joined(kGroup));
+    QVERIFY(portFree());
+}
+
+void TestNetwork::transmitting()
+{
+    Lab lab(QStringLiteral("eth0 198.51.100.1/26 198.51.100.2"), QStringLiteral("eth0"));
+    QVERIFY2(lab.ok(), qPrintable(lab.error()));
+    auto listener = peerSocket(Lab::peer(0), true);
+    QVERIFY(listener);
+    Inside inH(Lab::host());
+
+    Program program;
+    // A sentence too long for a datagram fails and is not counted.
+    const QString latin1 = QString::fromUtf8("$QCTX,°*00");
+    program.startSender(false, {latin1, QString(70000, QLatin1Char('X'))});
+    QTRY_VERIFY(program.view.msTotalSentencesSent().toInt() >= 3);
+    QCOMPARE(program.view.msTotalBytesSent().toInt(), program.view.msTotalSentencesSent().toInt() * 10);
+    QVERIFY(program.msRows.contains(QString(70000, QLatin1Char('X'))));
+    QTest::qWait(50);
+    const QList<QNetworkDatagram> got = drain(listener.get());
+    QVERIFY(got.size() >= 3);
+    for (const QNetworkDatagram &d : got)
+        QCOMPARE(d.data(), QByteArray("$QCTX,\xb0*00"));
+    QCOMPARE(got.first().senderAddress(), QHostAddress(QStringLiteral("198.51.100.1")));
+    QCOMPARE(got.first().senderPort(), int(kPort));
+
+    // An empty list keeps the group but sends nothing.
+    program.view.setMsNmeaSentencesList({});
+    QTRY_VERIFY(program.msRows.contains(QStringLiteral("No NMEA Data To Send ...")));
+    QCOMPARE(program.view.msInfoMessage(), QStringLiteral("Multicast Group Active but Transmission Suspended"));
+    QTest::qWait(150);
+    drain(listener.get());
+    QTest::qWait(250);
+    QVERIFY(drain(listener.get()).isEmpty());
+
+    // Stop, then start again: counting starts afresh.
+    program.view.setMsConnectionToggle(QStringLiteral("stop"));
+    QCOMPARE(program.view.msConnectionStatus(), QStringLiteral("Stopped"));
+    QVERIFY(portFree());
+    QStringList totals;
+    connect(&program.view, &Viewutil::sendMsTotalSentencesSenthanged, this,
+            [&] { totals << program.view.msTotalSentencesSent(); });
+    program.startSender(false, {QStringLiteral("$QCTX,2*00")});
+    QTRY_VERIFY(totals.size() >= 2);
+    QCOMPARE(totals.mid(0, 2), QStringList({QStringLiteral("1"), QStringLiteral("2")}));
+}
+
+QTEST_GUILESS_MAIN(TestNetwork)
+#include "tst_network.moc"

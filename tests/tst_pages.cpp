@@ -1,0 +1,391 @@
+#include <QAccessible>
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QMutex>
+#include <QQmlApplicationEngine>
+#include <QQmlComponent>
+#include <QQmlContext>
+#include <QQmlExtensionPlugin>
+#include <QQuickImageProvider>
+#include <QQuickItem>
+#include <QQuickWindow>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include "controlutil.h"
+#include "jsonutil.h"
+#include "viewutil.h"
+
+Q_IMPORT_QML_PLUGIN(QuaycastPlugin)
+
+namespace {
+
+const QString kCustom = QStringLiteral("$GPGGA,101530.00,5321.5012,N,00613.9913,E,1,08,0.9,12.3,M,46.1,M,,*5D");
+
+// Records what rich text asks of the engine; plain text asks nothing.
+QMutex probeMutex;
+QStringList probeRequests;
+class Probe : public QQuickImageProvider
+{
+public:
+    Probe() : QQuickImageProvider(QQuickImageProvider::Image) {}
+    QImage requestImage(const QString &id, QSize *, const QSize &) override
+    {
+        QMutexLocker lock(&probeMutex);
+        probeRequests << id;
+        return QImage(4, 4, QImage::Format_ARGB32);
+    }
+};
+
+bool click(QQuickItem *target)
+{
+    if (!target || !target->isVisible())
+        return false;
+    const QPointF centre = target->mapToScene(QPointF(target->width() / 2, target->height() / 2));
+    QTest::mouseClick(target->window(), Qt::LeftButton, Qt::NoModifier, centre.toPoint());
+    return true;
+}
+
+// Below node: the controls a screen reader would announce by their role
+// alone, found by the object names above them, and every node's name.
+void walk(QAccessibleInterface *node, const QString &path, QStringList &unnamed, QStringList &names)
+{
+    static const QList<QAccessible::Role> controls{QAccessible::Button, QAccessible::CheckBox,
+        QAccessible::RadioButton, QAccessible::EditableText, QAccessible::SpinBox, QAccessible::PageTab,
+        QAccessible::ComboBox, QAccessible::Slider, QAccessible::Link, QAccessible::MenuItem};
+    const QString own = node->object()->objectName();
+    const QString here = own.isEmpty() ? path : path + QLatin1Char('/') + own;
+    names << node->text(QAccessible::Name);
+    if (controls.contains(node->role()) && names.last().trimmed().isEmpty())
+        unnamed << (own.isEmpty() ? here + QLatin1Char('/') + QLatin1String(node->object()->metaObject()->className()) : here);
+    for (int i = 0; i < node->childCount(); ++i)
+        walk(node->child(i), here, unnamed, names);
+}
+
+} // namespace
+
+// The real main window with the real controller, its files in a temporary
+// folder. Nothing connects or starts: statuses and rows are written into the
+// view model as the workers write them, so no socket is opened.
+class TestPages : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<Viewutil> m_view;
+    std::unique_ptr<Controlutil> m_control;
+    std::unique_ptr<QQmlApplicationEngine> m_engine;
+
+    QString path(const char *name) const { return m_dir->filePath(QLatin1String(name)); }
+    QQuickWindow *window() const { return qobject_cast<QQuickWindow *>(m_engine->rootObjects().value(0)); }
+    QQuickItem *item(const char *name) const { return window()->findChild<QQuickItem *>(name); }
+    // The two pages share ids, so their items are looked up below a page.
+    QQuickItem *onPage(bool sender, const char *name) const
+    {
+        return item(sender ? "sendTab" : "recvTab")->findChild<QQuickItem *>(name);
+    }
+    QString shownError() const
+    {
+        auto *msgWin = window()->findChild<QQuickWindow *>("msgWin");
+        return msgWin->isVisible() ? msgWin->property("message").toString() : QString();
+    }
+
+    bool writeSettings(const QVariantMap &stored) const
+    {
+        QVariantMap settings = defaultAppSettings();
+        settings.insert(stored);
+        QFile file(path("settings/appSettings.json"));
+        return QDir().mkpath(path("settings")) && file.open(QIODevice::WriteOnly)
+            && file.write(appSettingsJson(settings)) > 0;
+    }
+
+    QVariant saved(const char *key) const
+    {
+        QFile file(path("settings/appSettings.json"));
+        return file.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(file.readAll()).object().value(key).toVariant()
+                                              : QVariant();
+    }
+
+    bool start(const QVariantMap &stored = {}, bool senderTab = false)
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        if (!m_dir->isValid() || !writeSettings(stored) || !QDir().mkpath(path("capture")))
+            return false;
+        m_view = std::make_unique<Viewutil>();
+        m_control = std::make_unique<Controlutil>(m_view.get(),
+                                                  ControlutilPaths{path("settings"), path("capture"), path("documents")});
+        m_engine = std::make_unique<QQmlApplicationEngine>();
+        m_engine->addImageProvider(QStringLiteral("probe"), new Probe);
+        m_engine->rootContext()->setContextProperty(QStringLiteral("viewutil"), m_view.get());
+        m_engine->rootContext()->setContextProperty(QStringLiteral("controlutil"), m_control.get());
+        m_engine->load(QUrl(QStringLiteral("qrc:/qt/qml/Quaycast/Main.qml")));
+        return window() && QTest::qWaitForWindowExposed(window()) && (!senderTab || click(item("sendTabBtn")));
+    }
+
+private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+
+    void cleanup()
+    {
+        // The order of main(): controller, view model, then the engine.
+        m_control.reset();
+        m_view.reset();
+        m_engine.reset();
+        m_dir.reset();
+        QAccessible::setActive(false);
+    }
+
+    void storedSettingsShownAtStart()
+    {
+        QVERIFY(start({{"mrDefaultGrpIpAddress", "239.20.30.40"}, {"mrDefaultRxTimeout", 17},
+                       {"msDefaultGrpPortNumber", "6123"}, {"msDefaultTxInterval", 25},
+                       {"msDefaultCustomNmeaSentence", kCustom}}));
+        QCOMPARE(onPage(false, "grpIpTextField")->property("text").toString(), QStringLiteral("239.20.30.40"));
+        QCOMPARE(onPage(false, "rxTimeoutSpinBox")->property("value").toInt(), 17);
+        QCOMPARE(onPage(true, "grpPortTextField")->property("text").toString(), QStringLiteral("6123"));
+        QCOMPARE(onPage(true, "txIntervalSpinBox")->property("value").toInt(), 25);
+        QCOMPARE(onPage(true, "customNmeaTextField")->property("text").toString(), kCustom);
+        // The workers are given the loaded values, not the boxes' own.
+        QCOMPARE(m_view->mrRxTimeout(), 17);
+        QCOMPARE(m_view->msTxInterval(), 25.0);
+    }
+
+    void rowsArePlainText_data()
+    {
+        QTest::addColumn<bool>("sender");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("received bold") << false << "<b>x</b>";
+        QTest::newRow("received image") << false << "<img src=\"image://probe/received\">";
+        QTest::newRow("sent image") << true << "<img src=\"image://probe/sent\">";
+    }
+
+    void rowsArePlainText()
+    {
+        QFETCH(bool, sender);
+        QFETCH(QString, text);
+        QVERIFY(start({}, sender));
+        probeRequests.clear();
+        sender ? m_view->setMsNmeaSentence(text) : m_view->setMrNmeaSentence(text);
+        QQuickItem *view = onPage(sender, sender ? "senderListView" : "listView")->findChild<QQuickItem *>("nmeaListView");
+        QQuickItem *row = nullptr;
+        QTRY_VERIFY(QMetaObject::invokeMethod(view, "itemAtIndex", Q_RETURN_ARG(QQuickItem *, row), Q_ARG(int, 0)) && row);
+        QCOMPARE(row->property("textFormat").toInt(), int(Qt::PlainText));
+        QCOMPARE(row->property("text").toString(), text);
+
+        // Rich text on the same engine does ask the probe; by the time it
+        // has, a row's earlier request would have come too.
+        QQmlComponent control(m_engine.get());
+        control.setData("import QtQuick\nText { textFormat: Text.RichText; text: '<img src=\"image://probe/control\">' }",
+                        QUrl(QStringLiteral("qrc:/qt/qml/Quaycast/Control.qml")));
+        std::unique_ptr<QQuickItem> richText(qobject_cast<QQuickItem *>(control.create()));
+        QVERIFY2(richText, qPrintable(control.errorString()));
+        richText->setParentItem(window()->contentItem());
+        const auto probed = [] { QMutexLocker lock(&probeMutex); return probeRequests; };
+        QTRY_VERIFY(probed().contains(QStringLiteral("control")));
+        QCOMPARE(probed(), QStringList{QStringLiteral("control")});
+    }
+
+    void controlsFollowStatus_data()
+    {
+        QTest::addColumn<bool>("sender");
+        QTest::addColumn<QStringList>("statuses");
+        QTest::addColumn<bool>("locked");
+        QTest::newRow("receiver at start") << false << QStringList() << false;
+        QTest::newRow("receiver Connected") << false << QStringList{"Connected"} << true;
+        QTest::newRow("receiver Disconnected") << false << QStringList{"Connected", "Disconnected"} << false;
+        QTest::newRow("receiver Error") << false << QStringList{"Connected", "Error"} << false;
+        QTest::newRow("sender Started") << true << QStringList{"Started"} << true;
+        QTest::newRow("sender No Transmission") << true << QStringList{"No Transmission"} << true;
+        QTest::newRow("sender Stopped") << true << QStringList{"Started", "Stopped"} << false;
+        QTest::newRow("sender Error") << true << QStringList{"No Transmission", "Error"} << false;
+    }
+
+    void controlsFollowStatus()
+    {
+        QFETCH(bool, sender);
+        QFETCH(QStringList, statuses);
+        QFETCH(bool, locked);
+        QVERIFY(start());
+        for (const QString &status : statuses)
+            sender ? m_view->setMsConnectionStatus(status) : m_view->setMrConnectionStatus(status);
+        QCOMPARE(onPage(sender, "grpIpTextField")->property("readOnly").toBool(), locked);
+        QCOMPARE(onPage(sender, "grpPortTextField")->property("readOnly").toBool(), locked);
+        QCOMPARE(onPage(sender, sender ? "startBtn" : "connectBtn")->isEnabled(), !locked);
+        QCOMPARE(onPage(sender, sender ? "stopBtn" : "disconnectBtn")->isEnabled(), locked);
+        QCOMPARE(onPage(sender, "socketStatusLbl")->property("text").toString(), statuses.value(statuses.size() - 1));
+    }
+
+    void sentenceListFollowsTicks_data()
+    {
+        // The boxes clicked, in order, with the custom sentence in its field.
+        // H Z R S D W stand for the templates, C for the custom sentence.
+        QTest::addColumn<QStringList>("actions");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("Heading then Wind") << QStringList{"heading", "wind"} << "HW";
+        QTest::newRow("ticked and cleared") << QStringList{"heading", "positionZda", "heading"} << "Z";
+        QTest::newRow("Select All") << QStringList{"selectAll"} << "HZRSWD";
+        QTest::newRow("Select All after Speed") << QStringList{"speed", "selectAll"} << "SHZRWD";
+        QTest::newRow("custom after templates") << QStringList{"positionRmc", "depth", "setCustomNmea"} << "RDC";
+        QTest::newRow("custom cleared") << QStringList{"setCustomNmea", "heading", "setCustomNmea"} << "H";
+        QTest::newRow("Select All cleared keeps custom") << QStringList{"setCustomNmea", "selectAll", "selectAll"} << "C";
+    }
+
+    void sentenceListFollowsTicks()
+    {
+        QFETCH(QStringList, actions);
+        QFETCH(QString, expected);
+        QVERIFY(start({}, true));
+        onPage(true, "customNmeaTextField")->setProperty("text", kCustom);
+        for (const QString &box : actions)
+            QVERIFY2(click(onPage(true, qPrintable(box + QLatin1String("ChkBox")))), qPrintable(box));
+        const QStringList templates{m_view->msHeadingNmeaSentence(), m_view->msPositionZdaNmeaSentence(),
+                                    m_view->msPositionRmcNmeaSentence(), m_view->msSpeedNmeaSentence(),
+                                    m_view->msDepthNmeaSentence(), m_view->msWindNmeaSentence(), kCustom};
+        QStringList sentences;
+        for (const QChar letter : expected)
+            sentences << templates.value(QStringLiteral("HZRSDWC").indexOf(letter));
+        QCOMPARE(m_view->msNmeaSentencesList(), sentences);
+        QCOMPARE(shownError(), QString());
+    }
+
+    void customSentenceVerdict_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("valid") << kCustom << QString();
+        QTest::newRow("no checksum") << "$GPGGA,1,2" << "Pls Enter A Valid NMEA Sentence";
+        QTest::newRow("lower-case talker") << "$gphdt,1*00" << "Pls Enter A Valid NMEA Sentence";
+        QTest::newRow("empty") << QString() << "No Nmea Sentence Found !";
+    }
+
+    void customSentenceVerdict()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, error);
+        const QString stored = QStringLiteral("$HEHDT,1.0,T*00");
+        QVERIFY(start({{"msDefaultCustomNmeaSentence", stored}}, true));
+        QQuickItem *field = onPage(true, "customNmeaTextField");
+        field->setProperty("text", typed);
+        QVERIFY(click(onPage(true, "setCustomNmeaChkBox")));
+
+        const bool accepted = error.isEmpty();
+        QCOMPARE(shownError(), error);
+        QCOMPARE(onPage(true, "setCustomNmeaChkBox")->property("checked").toBool(), accepted);
+        QCOMPARE(field->property("readOnly").toBool(), accepted);
+        QCOMPARE(m_view->msNmeaSentencesList(), accepted ? QStringList{typed} : QStringList());
+        // Only an accepted sentence replaces the one kept for the next start.
+        QCOMPARE(m_view->msDefaultCustomNmeaSentence(), accepted ? typed : stored);
+    }
+
+    void txIntervalTyped_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("tenths");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("one second") << "1.0" << 10 << false;
+        QTest::newRow("half a second") << "0.5" << 5 << false;
+        QTest::newRow("2.3 seconds") << "2.3" << 23 << false;
+        QTest::newRow("above the maximum") << "99" << 600 << false;
+        QTest::newRow("zero") << "0" << 10 << true;
+        QTest::newRow("garbage") << "1.x" << 10 << true;
+    }
+
+    void txIntervalTyped()
+    {
+        QFETCH(QString, typed);
+        QFETCH(int, tenths);
+        QFETCH(bool, refused);
+        QVERIFY(start({{"msDefaultTxInterval", 30}}, true));
+        QQuickItem *input = onPage(true, "txIntervalSpinBox")->property("contentItem").value<QQuickItem *>();
+        input->forceActiveFocus();
+        QTest::keySequence(window(), QKeySequence::SelectAll);
+        for (const QChar c : typed)
+            QTest::keyClick(window(), c.toLatin1());
+        QTest::keyClick(window(), Qt::Key_Return);
+
+        QCOMPARE(m_view->msTxInterval(), double(tenths));
+        QCOMPARE(input->property("text").toString(), QString::number(tenths / 10.0, 'f', 1));
+        QCOMPARE(shownError(), refused ? QStringLiteral("Pls Enter Valid Tx Interval From 1 Sec to 60 Sec") : QString());
+    }
+
+    void settingsWindowSavesOnEveryClose()
+    {
+        QVERIFY(start({{"msShowWiredIfaceErrorStatus", true}}));
+        auto *settings = window()->findChild<QQuickWindow *>("settingsWin");
+        QVERIFY(click(item("settingsBtn")));
+        QVERIFY(QTest::qWaitForWindowExposed(settings));
+        QQuickItem *box = settings->findChild<QQuickItem *>("showMsDisconnectErrorChkBox");
+        QVERIFY(box->property("checked").toBool());
+        QVERIFY(click(box));
+        QVERIFY(click(settings->findChild<QQuickItem *>("closeBtn")));
+        QTRY_VERIFY(!settings->isVisible());
+        QCOMPARE(saved("msShowWiredIfaceErrorStatus"), QVariant(false));
+
+        // Nothing changed this time, and closed by the window's own control:
+        // the file is written again all the same.
+        QVERIFY(writeSettings({{"msShowWiredIfaceErrorStatus", true}}));
+        QVERIFY(click(item("settingsBtn")));
+        settings->close();
+        QCOMPARE(saved("msShowWiredIfaceErrorStatus"), QVariant(false));
+    }
+
+    // What a screen reader finds: every control named, rows and messages read
+    // out, Press doing what a click does, and the tabs reached by the keyboard.
+    void screenReaderFindsNamedControls()
+    {
+        QVERIFY(start());
+        // No screen reader runs offscreen: turned on by hand, once the window
+        // is made, accessibility gives its controls their nodes.
+        QAccessible::setActive(true);
+        m_view->setMrNmeaSentence(kCustom);
+        const QString message = QStringLiteral("Pls Enter A Valid NMEA Sentence");
+        window()->findChild<QQuickWindow *>("msgWin")->setProperty("message", message);
+        for (const char *button : {"settingsBtn", "aboutBtn"}) {
+            QAccessibleInterface *node = QAccessible::queryAccessibleInterface(item(button));
+            QVERIFY2(node && node->actionInterface(), button);
+            node->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        }
+        for (const char *shown : {"settingsWin", "aboutWin"})
+            QVERIFY2(window()->findChild<QQuickWindow *>(shown)->isVisible(), shown);
+
+        QStringList unnamed, names;
+        const auto walkAll = [&] {
+            unnamed.clear();
+            names.clear();
+            for (QQuickWindow *shown : window()->findChildren<QQuickWindow *>() << window())
+                walk(QAccessible::queryAccessibleInterface(shown), QString(), unnamed, names);
+            return names.contains(kCustom);
+        };
+        // A row is read out once its delegate is laid out.
+        QTRY_VERIFY(walkAll());
+        QVERIFY2(unnamed.isEmpty(), qPrintable(QLatin1String("Unnamed: ") + unnamed.join(QLatin1String(", "))));
+        // The walk reached every window.
+        for (const QString &name : {QStringLiteral("Default Tx Interval"), QStringLiteral("Terms & Conditions"), message})
+            QVERIFY2(names.contains(name), qPrintable(name));
+
+        QVERIFY(item("sendTabBtn")->property("activeFocusOnTab").toBool());
+        item("sendTabBtn")->forceActiveFocus(Qt::TabFocusReason);
+        QTest::keyClick(window(), Qt::Key_Return);
+        QCOMPARE(item("tabBar")->property("currentIndex").toInt(), 1);
+    }
+
+    void closingMainWindowSavesAndQuits()
+    {
+        QVERIFY(start({{"msSaveGrpPortNumStatus", false}}));
+        onPage(false, "grpIpTextField")->setProperty("text", QStringLiteral("239.1.2.3"));
+        onPage(true, "grpPortTextField")->setProperty("text", QStringLiteral("7000"));
+        QTimer::singleShot(0, window(), [this] { window()->close(); });
+        QTimer::singleShot(10000, qApp, [] { QCoreApplication::exit(99); });
+        QCOMPARE(QCoreApplication::exec(), 0);
+        QCOMPARE(saved("mrDefaultGrpIpAddress"), QVariant(QStringLiteral("239.1.2.3")));
+        // Not asked to be kept, so not kept.
+        QCOMPARE(saved("msDefaultGrpPortNumber"), QVariant(QString()));
+    }
+};
+
+QTEST_MAIN(TestPages)
+#include "tst_pages.moc"

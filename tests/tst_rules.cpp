@@ -1,0 +1,286 @@
+#include <QSignalSpy>
+#include <QTest>
+
+#include <climits>
+
+#include "ifaceselect.h"
+#include "listutil.h"
+#include "recvutil.h"
+#include "saveutil.h"
+#include "sendutil.h"
+#include "validateutil.h"
+
+using namespace IfaceSelect;
+
+// The rules that decide what the program accepts, where it listens and what
+// it writes, checked on plain values.
+class TestRules : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void socketDetails_data();
+    void socketDetails();
+    void nmeaSentence_data();
+    void nmeaSentence();
+    void wiredInterface_data();
+    void wiredInterface();
+    void activeInterface_data();
+    void activeInterface();
+    void datagramSentence_data();
+    void datagramSentence();
+    void captureFormats_data();
+    void captureFormats();
+    void txInterval_data();
+    void txInterval();
+    void rowStore();
+};
+
+void TestRules::socketDetails_data()
+{
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QString>("port");
+    QTest::addColumn<QString>("message");
+    const QString ok = QStringLiteral("All Socket Details OK");
+    const QString badAddress = QStringLiteral("Invalid or Empty Multicast Group IP Address");
+    const QString badPort = QStringLiteral("Invalid or Empty Group Port Number");
+    QTest::newRow("lowest group, lowest port") << "224.0.0.0" << "1024" << ok;
+    QTest::newRow("highest group, highest port") << "239.255.255.255" << "65535" << ok;
+    QTest::newRow("just below the groups") << "223.255.255.255" << "4400" << badAddress;
+    QTest::newRow("just above the groups") << "240.0.0.0" << "4400" << badAddress;
+    QTest::newRow("unicast") << "198.51.100.1" << "4400" << badAddress;
+    QTest::newRow("empty address") << "" << "4400" << badAddress;
+    QTest::newRow("blank address") << "   " << "4400" << badAddress;
+    QTest::newRow("IPv6 group") << "ff02::1" << "4400" << badAddress;
+    QTest::newRow("words") << "group" << "4400" << badAddress;
+    QTest::newRow("leading zeros, read as octal elsewhere") << "239.001.001.010" << "4400" << badAddress;
+    QTest::newRow("short form") << "239.1" << "4400" << badAddress;
+    QTest::newRow("hexadecimal") << "0xEF.1.1.1" << "4400" << badAddress;
+    QTest::newRow("number above 255") << "239.1.1.256" << "4400" << badAddress;
+    QTest::newRow("blanks around") << " 239.1.1.1 " << "4400" << ok;
+    QTest::newRow("port below 1024") << "239.1.1.1" << "1023" << badPort;
+    QTest::newRow("port above 65535") << "239.1.1.1" << "65536" << badPort;
+    QTest::newRow("port with letters") << "239.1.1.1" << "44a0" << badPort;
+    QTest::newRow("negative port") << "239.1.1.1" << "-4400" << badPort;
+    QTest::newRow("empty port") << "239.1.1.1" << "" << badPort;
+    QTest::newRow("both wrong: the address is named") << "10.0.0.1" << "0" << badAddress;
+}
+
+void TestRules::socketDetails()
+{
+    QFETCH(QString, address);
+    QFETCH(QString, port);
+    QFETCH(QString, message);
+    const SocketDetailsVerdict verdict = socketDetailsVerdict(address, port);
+    QCOMPARE(verdict.message, message);
+    QCOMPARE(verdict.valid, message == QLatin1String("All Socket Details OK"));
+}
+
+void TestRules::nmeaSentence_data()
+{
+    QTest::addColumn<QString>("sentence");
+    QTest::addColumn<bool>("valid");
+    QTest::newRow("heading") << "$HEHDT,123.4,T*2B" << true;
+    QTest::newRow("AIS with !") << "!AIVDM,1,1,,A,13aG?P0P00PD;88MD5MTDww@2<0L,0*5C" << true;
+    QTest::newRow("no fields") << "$GPZZ*00" << true;
+    QTest::newRow("lower-case checksum") << "$GPHDT,1,T*2b" << true;
+    QTest::newRow("blanks and line end around it") << "  $GPHDT,1,T*00\r\n" << true;
+    QTest::newRow("two-letter address") << "$GP,1*00" << true;
+    QTest::newRow("one-letter address") << "$G,1*00" << false;
+    QTest::newRow("six-letter address") << "$GPHDTX,1*00" << false;
+    QTest::newRow("lower-case address") << "$gphdt,1*00" << false;
+    QTest::newRow("no checksum") << "$GPHDT,1,T" << false;
+    QTest::newRow("one checksum digit") << "$GPHDT,1,T*2" << false;
+    QTest::newRow("checksum not hex") << "$GPHDT,1,T*G0" << false;
+    QTest::newRow("star inside the fields") << "$GPHDT,1*2,T*00" << false;
+    QTest::newRow("no start character") << "GPHDT,1,T*00" << false;
+    QTest::newRow("empty") << "" << false;
+}
+
+void TestRules::nmeaSentence()
+{
+    QFETCH(QString, sentence);
+    QFETCH(bool, valid);
+    QCOMPARE(isNmeaSentence(sentence), valid);
+}
+
+namespace {
+
+// "name flags address..." per interface, ';' between interfaces; flags are
+// letters: u(p) r(unning) m(ulticast) l(oopback).
+QList<IfaceDescription> ifaces(const QString &text)
+{
+    QList<IfaceDescription> list;
+    int index = 1;
+    for (const QString &part : text.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        const QStringList words = part.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        IfaceDescription d;
+        d.index = index++;
+        d.name = words.value(0).replace(QLatin1Char('_'), QLatin1Char(' '));
+        const QString flags = words.value(1);
+        d.isUp = flags.contains(QLatin1Char('u'));
+        d.isRunning = flags.contains(QLatin1Char('r'));
+        d.canMulticast = flags.contains(QLatin1Char('m'));
+        d.isLoopBack = flags.contains(QLatin1Char('l'));
+        for (const QString &address : words.mid(2))
+            d.addresses << QHostAddress(address);
+        list << d;
+    }
+    return list;
+}
+
+} // namespace
+
+void TestRules::wiredInterface_data()
+{
+    QTest::addColumn<QString>("interfaces");
+    QTest::addColumn<int>("position");
+    QTest::addColumn<QString>("address");
+    QTest::newRow("eth0") << "lo url 127.0.0.1; eth0 urm 198.51.100.1" << 1 << "198.51.100.1";
+    QTest::newRow("enp name") << "enp3s0 urm 198.51.100.7" << 0 << "198.51.100.7";
+    QTest::newRow("Windows name, any case") << "Ethernet_2 urm 198.51.100.3" << 0 << "198.51.100.3";
+    QTest::newRow("wireless only") << "wlan0 urm 198.51.100.1" << -1 << "";
+    QTest::newRow("loopback with a wired name") << "eth-lo urml 127.0.0.1; eth1 urm 198.51.100.2" << 1
+                                                << "198.51.100.2";
+    QTest::newRow("down") << "eth0 rm 198.51.100.1; eth1 urm 198.51.100.2" << 1 << "198.51.100.2";
+    QTest::newRow("not running") << "eth0 um 198.51.100.1" << -1 << "";
+    QTest::newRow("no multicast") << "eth0 ur 198.51.100.1" << -1 << "";
+    QTest::newRow("IPv6 only") << "eth0 urm fe80::1; eth1 urm 198.51.100.2" << 1 << "198.51.100.2";
+    QTest::newRow("IPv4 after IPv6") << "eth0 urm fe80::1 198.51.100.1" << 0 << "198.51.100.1";
+    QTest::newRow("first of two wired") << "eth0 urm 198.51.100.1; eth1 urm 198.51.100.2" << 0
+                                        << "198.51.100.1";
+}
+
+void TestRules::wiredInterface()
+{
+    QFETCH(QString, interfaces);
+    QFETCH(int, position);
+    QFETCH(QString, address);
+    const WiredChoice choice = findWiredInterface(ifaces(interfaces));
+    QCOMPARE(choice.position, position);
+    QCOMPARE(choice.address, QHostAddress(address));
+    // Without a wired interface the system may choose only when allowed.
+    QCOMPARE(choosePlacement(choice.found(), false),
+             choice.found() ? Placement::WiredInterface : Placement::NotPlaced);
+    QCOMPARE(choosePlacement(choice.found(), true),
+             choice.found() ? Placement::WiredInterface : Placement::OsSelected);
+}
+
+void TestRules::activeInterface_data()
+{
+    QTest::addColumn<QString>("interfaces");
+    QTest::addColumn<QString>("local");
+    QTest::addColumn<int>("joined");
+    QTest::addColumn<int>("position");
+    const QString two = QStringLiteral("lo url 127.0.0.1; wlan0 urm 198.51.100.9; eth0 urm 198.51.100.1");
+    QTest::newRow("bound to any: first usable, wired or not") << two << "0.0.0.0" << 0 << 1;
+    QTest::newRow("bound to the group: the joined one") << two << "239.1.1.1" << 3 << 2;
+    QTest::newRow("bound to the group, none joined") << two << "239.1.1.1" << 0 << -1;
+    QTest::newRow("bound to an address: its holder") << two << "198.51.100.1" << 0 << 2;
+    QTest::newRow("address nobody holds") << two << "198.51.100.200" << 0 << -1;
+}
+
+void TestRules::activeInterface()
+{
+    QFETCH(QString, interfaces);
+    QFETCH(QString, local);
+    QFETCH(int, joined);
+    QFETCH(int, position);
+    QCOMPARE(findActiveInterface(ifaces(interfaces), QHostAddress(local), joined), position);
+}
+
+void TestRules::datagramSentence_data()
+{
+    QTest::addColumn<QByteArray>("datagram");
+    QTest::addColumn<QString>("sentence");
+    QTest::newRow("sentence with CR LF") << QByteArray("$HEHDT,1,T*00\r\n") << "$HEHDT,1,T*00";
+    QTest::newRow("blanks around") << QByteArray(" \t$A*00 ") << "$A*00";
+    QTest::newRow("inner line break kept") << QByteArray("$A*00\r\n$B*00\r\n") << "$A*00\r\n$B*00";
+    QTest::newRow("Latin-1 bytes") << QByteArray("$X,\xb0\xe9*00") << QString::fromUtf8("$X,°é*00");
+    QTest::newRow("NUL inside") << QByteArray("$X\0Y", 4) << QString::fromLatin1("$X\0Y", 4);
+    QTest::newRow("white space only") << QByteArray(" \r\n") << "";
+}
+
+void TestRules::datagramSentence()
+{
+    QFETCH(QByteArray, datagram);
+    QFETCH(QString, sentence);
+    QCOMPARE(::datagramSentence(datagram), sentence);
+}
+
+void TestRules::captureFormats_data()
+{
+    QTest::addColumn<QString>("sentence");
+    QTest::addColumn<bool>("dated");
+    QTest::addColumn<QString>("line");
+    QTest::newRow("without date and time") << "$HEHDT,1,T*00" << false << "$HEHDT,1,T*00\n";
+    QTest::newRow("with date and time") << "$HEHDT,1,T*00" << true << "26.12.07:04.05.06: $HEHDT,1,T*00\n";
+    QTest::newRow("blanks trimmed") << "  $A*00\r\n" << false << "$A*00\n";
+    QTest::newRow("several lines, a record each") << "$A*00\r\n$B*00\r\n" << true
+                                                 << "26.12.07:04.05.06: $A*00\n26.12.07:04.05.06: $B*00\n";
+    QTest::newRow("blank lines and lone CR") << "$A*00\r\n\r\n$B*00\r$C*00" << false << "$A*00\n$B*00\n$C*00\n";
+    QTest::newRow("placeholders stay") << "$A,%1*00" << true << "26.12.07:04.05.06: $A,%1*00\n";
+}
+
+void TestRules::captureFormats()
+{
+    QFETCH(QString, sentence);
+    QFETCH(bool, dated);
+    QFETCH(QString, line);
+    const QDateTime start(QDate(2026, 12, 7), QTime(4, 5, 6));
+    QCOMPARE(captureLine(sentence, dated, start.date(), start.time()), line);
+    QCOMPARE(captureFileName(start), QStringLiteral("QCX NMEA LOG 26.12.07 04.05.06.txt"));
+}
+
+void TestRules::txInterval_data()
+{
+    QTest::addColumn<double>("tenths");
+    QTest::addColumn<int>("ms");
+    QTest::newRow("one second") << 10.0 << 1000;
+    QTest::newRow("one tenth") << 1.0 << 100;
+    QTest::newRow("2.3 tenths, not 229") << 2.3 << 230;
+    QTest::newRow("0.7 tenths, not 69") << 0.7 << 70;
+    QTest::newRow("fraction of a ms cut") << 0.159 << 15;
+    QTest::newRow("zero") << 0.0 << 0;
+    QTest::newRow("too long is clamped") << 1e12 << INT_MAX;
+}
+
+void TestRules::txInterval()
+{
+    QFETCH(double, tenths);
+    QFETCH(int, ms);
+    QCOMPARE(txIntervalMsFromTenths(tenths), ms);
+}
+
+void TestRules::rowStore()
+{
+    Listutil list;
+    QStringList rows{QString(), QString(70000, QLatin1Char('x')), QString::fromUtf8("$GPXTE,°µ€,A*00"),
+                     QStringLiteral("<b>x</b>")};
+    for (int i = 0; i < 20000; ++i)
+        rows << QStringLiteral("$QCROW,%1*00").arg(i);
+    for (const QString &row : rows)
+        list.append({{QStringLiteral("text"), row}});
+    QCOMPARE(list.count(), rows.size());
+    for (int i = 0; i < rows.size(); i += 997)
+        QCOMPARE(list.text(i), rows.at(i));
+    QCOMPARE(list.data(list.index(2), Listutil::TextRole).toString(), rows.at(2));
+    QCOMPARE(list.text(rows.size() - 1), rows.last());
+
+    // The newest 100,000 rows stay; the oldest leave ten thousand at a time.
+    QSignalSpy removed(&list, &QAbstractItemModel::rowsRemoved);
+    for (int k = rows.size(); k < 110000; ++k)
+        list.appendText(QStringLiteral("$QCROW,%1*00").arg(k - 4));
+    QCOMPARE(list.count(), 100000);
+    QCOMPARE(removed.size(), 1);
+    QCOMPARE(removed.at(0).at(2).toInt(), 9999);
+    QCOMPARE(list.text(0), QStringLiteral("$QCROW,9996*00"));
+    QCOMPARE(list.text(99999), QStringLiteral("$QCROW,109995*00"));
+    list.clear();
+    QCOMPARE(list.rowCount(), 0);
+    list.appendText(QStringLiteral("again"));
+    QCOMPARE(list.text(0), QStringLiteral("again"));
+}
+
+QTEST_GUILESS_MAIN(TestRules)
+#include "tst_rules.moc"
