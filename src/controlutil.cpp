@@ -2,6 +2,7 @@
 
 #include <QDebug>
 
+#include "settingskeys.h"
 #include "viewutil.h"
 
 ControlutilPaths ControlutilPaths::platformDefaults()
@@ -70,6 +71,8 @@ void Controlutil::makeConnections()
     connect(&m_validateutil, &Validateutil::sendMsSocketDetails, &m_sendutil, &Sendutil::recvMsSocketDetailsConnect);
     connect(&m_validateutil, &Validateutil::sendMsCustomNmeaSentenceValidateReslut, this,
             &Controlutil::recvMsCustomNmeaSentenceValidateReslut);
+
+    connect(&m_saveutil, &Saveutil::sendRecordingFailed, this, &Controlutil::recvMrRecordingFailed);
 
     // The view model must hold a sentence before the capture file sees it.
     connect(&m_recvutil, &Recvutil::sendMrNmeaData, this, &Controlutil::recvMrNmeaData);
@@ -173,6 +176,15 @@ void Controlutil::recvMrSaveNmeaToFileToggle()
     }
 }
 
+void Controlutil::recvMrRecordingFailed(QString reason)
+{
+    // Said at once in the info strip, and the box does not stay ticked.
+    const QString message = QStringLiteral("Nothing Is Being Recorded, No NMEA Save File Can Be Opened: ") + reason;
+    qWarning() << message;
+    m_viewutil->setMrInfoMessage(message);
+    m_viewutil->setMrSaveNmeaToFileToggle(false);
+}
+
 void Controlutil::recvIncludeDateTimeInNmeaSaveFile()
 {
     const bool include = m_viewutil->mrIncludeDateTimeInNmeaFileStatus();
@@ -268,48 +280,14 @@ void Controlutil::recvSaveAppSettings()
 void Controlutil::applyAppSettingsToView(const QVariantMap &s)
 {
     qInfo() << "App settings loaded to UI OK";
-    Viewutil *v = m_viewutil;
-    v->setMrDefaultGrpIpAddress(s.value(QStringLiteral("mrDefaultGrpIpAddress")).toString());
-    v->setMrDefaultGrpPortNumber(s.value(QStringLiteral("mrDefaultGrpPortNumber")).toString());
-    v->setMrSaveGrpIpAddStatus(s.value(QStringLiteral("mrSaveGrpIpAddStatus")).toBool());
-    v->setMrSaveGrpPortNumStatus(s.value(QStringLiteral("mrSaveGrpPortNumStatus")).toBool());
-    v->setMrSaveNmeaToFileStatus(s.value(QStringLiteral("mrSaveNmeaToFileStatus")).toBool());
-    v->setMrIncludeDateTimeInNmeaFileStatus(s.value(QStringLiteral("mrIncludeDateTimeInNmeaFileStatus")).toBool());
-    v->setMrShowWiredIfaceErrorStatus(s.value(QStringLiteral("mrShowWiredIfaceErrorStatus")).toBool());
-    v->setMrAllowOsChooseIfaceStatus(s.value(QStringLiteral("mrAllowOsChooseIfaceStatus")).toBool());
-    v->setMrDefaultRxTimeout(s.value(QStringLiteral("mrDefaultRxTimeout")).toInt());
-    v->setMsDefaultGrpIpAddress(s.value(QStringLiteral("msDefaultGrpIpAddress")).toString());
-    v->setMsDefaultGrpPortNumber(s.value(QStringLiteral("msDefaultGrpPortNumber")).toString());
-    v->setMsDefaultCustomNmeaSentence(s.value(QStringLiteral("msDefaultCustomNmeaSentence")).toString());
-    v->setMsSaveGrpIpAddStatus(s.value(QStringLiteral("msSaveGrpIpAddStatus")).toBool());
-    v->setMsSaveGrpPortNumStatus(s.value(QStringLiteral("msSaveGrpPortNumStatus")).toBool());
-    v->setMsSaveCustomNmeaStatus(s.value(QStringLiteral("msSaveCustomNmeaStatus")).toBool());
-    v->setMsShowWiredIfaceErrorStatus(s.value(QStringLiteral("msShowWiredIfaceErrorStatus")).toBool());
-    v->setMsAllowOsChooseIfaceStatus(s.value(QStringLiteral("msAllowOsChooseIfaceStatus")).toBool());
-    v->setMsDefaultTxInterval(s.value(QStringLiteral("msDefaultTxInterval")).toDouble());
+    for (const SettingsKey &key : settingsKeys())
+        m_viewutil->setProperty(key.name, settingsValue(key, s.value(QLatin1String(key.name))));
 }
 
 QVariantMap Controlutil::collectAppSettingsFromView() const
 {
-    const Viewutil *v = m_viewutil;
     QVariantMap s;
-    s.insert(QStringLiteral("mrDefaultGrpIpAddress"), v->mrDefaultGrpIpAddress());
-    s.insert(QStringLiteral("mrDefaultGrpPortNumber"), v->mrDefaultGrpPortNumber());
-    s.insert(QStringLiteral("mrSaveGrpIpAddStatus"), v->mrSaveGrpIpAddStatus());
-    s.insert(QStringLiteral("mrSaveGrpPortNumStatus"), v->mrSaveGrpPortNumStatus());
-    s.insert(QStringLiteral("mrSaveNmeaToFileStatus"), v->mrSaveNmeaToFileStatus());
-    s.insert(QStringLiteral("mrIncludeDateTimeInNmeaFileStatus"), v->mrIncludeDateTimeInNmeaFileStatus());
-    s.insert(QStringLiteral("mrShowWiredIfaceErrorStatus"), v->mrShowWiredIfaceErrorStatus());
-    s.insert(QStringLiteral("mrAllowOsChooseIfaceStatus"), v->mrAllowOsChooseIfaceStatus());
-    s.insert(QStringLiteral("mrDefaultRxTimeout"), v->mrDefaultRxTimeout());
-    s.insert(QStringLiteral("msDefaultGrpIpAddress"), v->msDefaultGrpIpAddress());
-    s.insert(QStringLiteral("msDefaultGrpPortNumber"), v->msDefaultGrpPortNumber());
-    s.insert(QStringLiteral("msDefaultCustomNmeaSentence"), v->msDefaultCustomNmeaSentence());
-    s.insert(QStringLiteral("msSaveGrpIpAddStatus"), v->msSaveGrpIpAddStatus());
-    s.insert(QStringLiteral("msSaveGrpPortNumStatus"), v->msSaveGrpPortNumStatus());
-    s.insert(QStringLiteral("msSaveCustomNmeaStatus"), v->msSaveCustomNmeaStatus());
-    s.insert(QStringLiteral("msShowWiredIfaceErrorStatus"), v->msShowWiredIfaceErrorStatus());
-    s.insert(QStringLiteral("msAllowOsChooseIfaceStatus"), v->msAllowOsChooseIfaceStatus());
-    s.insert(QStringLiteral("msDefaultTxInterval"), v->msDefaultTxInterval());
+    for (const SettingsKey &key : settingsKeys())
+        s.insert(QLatin1String(key.name), settingsValue(key, m_viewutil->property(key.name)));
     return s;
 }

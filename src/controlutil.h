@@ -56,6 +56,7 @@ public slots:
     void recvMrNmeaData(QString connectionStatus, QString nmeaSentence, QString sourceIp, QString sourcePort);
     void recvMrSocketValidateResult(bool socketStatus, QString socketMessage);
     void recvMrSaveNmeaToFileToggle();
+    void recvMrRecordingFailed(QString reason);
     void recvIncludeDateTimeInNmeaSaveFile();
     void recvMrRxTimeout();
     void recvMrErrorMessage(QString ErrorMsg);

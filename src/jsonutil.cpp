@@ -1,5 +1,7 @@
 #include "jsonutil.h"
 
+#include "settingskeys.h"
+
 #include <QDebug>
 #include <QDir>
 #include <QFile>
@@ -12,24 +14,8 @@
 QVariantMap defaultAppSettings()
 {
     QVariantMap settings;
-    settings.insert(QStringLiteral("mrDefaultGrpIpAddress"), QStringLiteral("239.191.1.1"));
-    settings.insert(QStringLiteral("mrDefaultGrpPortNumber"), QStringLiteral("4400"));
-    settings.insert(QStringLiteral("mrSaveGrpIpAddStatus"), true);
-    settings.insert(QStringLiteral("mrSaveGrpPortNumStatus"), true);
-    settings.insert(QStringLiteral("mrSaveNmeaToFileStatus"), true);
-    settings.insert(QStringLiteral("mrIncludeDateTimeInNmeaFileStatus"), true);
-    settings.insert(QStringLiteral("mrShowWiredIfaceErrorStatus"), true);
-    settings.insert(QStringLiteral("mrAllowOsChooseIfaceStatus"), true);
-    settings.insert(QStringLiteral("mrDefaultRxTimeout"), 3);
-    settings.insert(QStringLiteral("msDefaultGrpIpAddress"), QStringLiteral("239.191.1.1"));
-    settings.insert(QStringLiteral("msDefaultGrpPortNumber"), QStringLiteral("4400"));
-    settings.insert(QStringLiteral("msDefaultCustomNmeaSentence"), QString());
-    settings.insert(QStringLiteral("msSaveGrpIpAddStatus"), true);
-    settings.insert(QStringLiteral("msSaveGrpPortNumStatus"), true);
-    settings.insert(QStringLiteral("msSaveCustomNmeaStatus"), true);
-    settings.insert(QStringLiteral("msShowWiredIfaceErrorStatus"), true);
-    settings.insert(QStringLiteral("msAllowOsChooseIfaceStatus"), true);
-    settings.insert(QStringLiteral("msDefaultTxInterval"), 10);
+    for (const SettingsKey &key : settingsKeys())
+        settings.insert(QLatin1String(key.name), key.builtIn);
     return settings;
 }
 

@@ -6,6 +6,11 @@ namespace {
 // Large enough for any datagram's text; reserved whole, but memory pages
 // are only taken as rows fill them.
 constexpr qsizetype blockSize = 256 * 1024;
+// A list keeps the newest rows only (the capture file keeps them all); the
+// oldest leave ten thousand at a time, so that a long session at a high rate
+// neither runs out of memory nor moves rows for every new one.
+constexpr int keptRows = 100000;
+constexpr int droppedRows = 10000;
 }
 
 Listutil::Listutil(QObject *parent)
@@ -67,7 +72,22 @@ void Listutil::appendText(const QString &text)
     m_rowStarts.push_back(m_end);
     m_end += bytes.size();
     endInsertRows();
+    if (count() >= keptRows + droppedRows)
+        dropOldestRows(droppedRows);
     emit countChanged();
+}
+
+void Listutil::dropOldestRows(int rows)
+{
+    beginRemoveRows(QModelIndex(), 0, rows - 1);
+    m_rowStarts.erase(m_rowStarts.begin(), m_rowStarts.begin() + rows);
+    // Blocks that now hold no row are freed.
+    size_t unused = 0;
+    while (unused + 1 < m_blockStarts.size() && m_blockStarts[unused + 1] <= m_rowStarts.front())
+        ++unused;
+    m_blocks.erase(m_blocks.begin(), m_blocks.begin() + qsizetype(unused));
+    m_blockStarts.erase(m_blockStarts.begin(), m_blockStarts.begin() + qsizetype(unused));
+    endRemoveRows();
 }
 
 void Listutil::clear()

@@ -41,6 +41,8 @@ signals:
     void countChanged();
 
 private:
+    void dropOldestRows(int rows);
+
     // Rows lie one after the other in a run of positions that the blocks
     // cover in order; no row spans two blocks, so a block is never moved.
     std::vector<QByteArray> m_blocks;

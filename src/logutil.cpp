@@ -26,6 +26,10 @@ Logutil::Logutil(const QString &logDirectory, Clock clock)
 
 Logutil::~Logutil()
 {
+    // Messages from what is destroyed after this object go to Qt's default
+    // handler instead of to a log that no longer exists.
+    if (m_handlerInstalled)
+        qInstallMessageHandler(nullptr);
     if (m_logFile.isOpen())
         m_logFile.close();
 }
@@ -44,7 +48,7 @@ void Logutil::initialize()
     QDir dir(m_logDirectory);
     if (!dir.exists())
         dir.mkpath(QStringLiteral("."));
-    openLogFile();
+    openLogFile(m_clock().date());
     purgeOldLogFiles();
     m_initialized = true;
     qInfo() << "Logutil is Initialized";
@@ -57,6 +61,7 @@ void Logutil::setConsoleOutput(bool enabled)
 
 void Logutil::installMessageHandler()
 {
+    m_handlerInstalled = true;
     qInstallMessageHandler(&Logutil::messageHandler);
 }
 
@@ -100,9 +105,9 @@ QString Logutil::formatLine(const QDateTime &time, QtMsgType type, const QString
              text);
 }
 
-void Logutil::openLogFile()
+void Logutil::openLogFile(const QDate &date)
 {
-    m_logFilePath = m_logDirectory + QLatin1Char('/') + logFileName(m_clock().date());
+    m_logFilePath = m_logDirectory + QLatin1Char('/') + logFileName(date);
     if (m_logFile.isOpen())
         m_logFile.close();
     m_logFile.setFileName(m_logFilePath);
@@ -122,11 +127,11 @@ void Logutil::purgeOldLogFiles()
     }
 }
 
-void Logutil::checkLogFile()
+void Logutil::checkLogFile(const QDate &date)
 {
-    const QString expected = m_logDirectory + QLatin1Char('/') + logFileName(m_clock().date());
+    const QString expected = m_logDirectory + QLatin1Char('/') + logFileName(date);
     if (expected != m_logFilePath)
-        openLogFile();
+        openLogFile(date);
 }
 
 void Logutil::messageHandler(QtMsgType type, const QMessageLogContext &, const QString &text)
@@ -137,8 +142,11 @@ void Logutil::messageHandler(QtMsgType type, const QMessageLogContext &, const Q
 void Logutil::writeMessage(QtMsgType type, const QString &text)
 {
     QMutexLocker locker(&m_mutex);
-    checkLogFile();
-    const QString line = formatLine(m_clock(), type, text);
+    // One reading of the clock for the file and the stamp: read twice, a line
+    // written at midnight could go to one day's file with the next day's time.
+    const QDateTime now = m_clock();
+    checkLogFile(now.date());
+    const QString line = formatLine(now, type, text);
 
     if (m_logFile.isOpen()) {
         QTextStream stream(&m_logFile);

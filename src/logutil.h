@@ -41,12 +41,13 @@ public:
 
 private:
     void initialize();
-    void openLogFile();
+    void openLogFile(const QDate &date);
     void purgeOldLogFiles();
-    void checkLogFile();
+    void checkLogFile(const QDate &date);
 
     bool m_consoleOutput = false;
     bool m_initialized = false;
+    bool m_handlerInstalled = false;
     QString m_logDirectory;
     QString m_logFilePath;
     QFile m_logFile;

@@ -236,7 +236,10 @@ void Recvutil::processData()
             datagramSentence(QByteArrayView(datagram.constData(), qMin<qint64>(bytesRead, datagram.size())));
         emit sendMrNmeaData(QStringLiteral("Connected"), nmeaSentence, senderAddress.toString(),
                             QString::number(senderPort));
-        startRxTimeout();
+        // Data only restarts a running time-out; that it is switched off was
+        // said when it was set or the receiver connected, not per datagram.
+        if (rxTimeoutInSec != 0 && udpSocket)
+            rxTimeoutTimer->start(rxTimeoutInSec * 1000);
         emit sendMrInfoMessage(QStringLiteral("Receiving Multicast On ") + activeIface.humanReadableName()
                                + QStringLiteral(" Interface"));
     }

@@ -2,6 +2,8 @@
 
 #include <QDebug>
 #include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QStandardPaths>
 
 QString captureFileName(const QDateTime &startTime)
@@ -17,7 +19,20 @@ QString captureStamp(const QDate &date, const QTime &time)
 
 QString captureLine(const QString &nmeaSentence, const QString &stamp)
 {
-    return stamp + nmeaSentence.trimmed() + QLatin1Char('\n');
+    const QString sentence = nmeaSentence.trimmed();
+    if (!sentence.contains(QLatin1Char('\n')) && !sentence.contains(QLatin1Char('\r')))
+        return stamp + sentence + QLatin1Char('\n');
+
+    // A datagram of several lines stays one row on screen, but in the file
+    // each line is a record of its own, so that the file reads line by line.
+    QString lines;
+    const QList<QStringView> parts = QStringView(sentence).split(QRegularExpression(QStringLiteral("[\r\n]+")));
+    for (const QStringView part : parts) {
+        lines += stamp;
+        lines += part;
+        lines += QLatin1Char('\n');
+    }
+    return lines;
 }
 
 QString captureLine(const QString &nmeaSentence, bool includeDateTime, const QDate &date, const QTime &time)
@@ -80,9 +95,11 @@ void Saveutil::recvStartNmeaSavingToFile()
         m_writer.setDevice(&m_captureFile);
         return;
     }
-    emit sendErrorMessage(QStringLiteral("Unable To Create NMEA Save File"));
     m_recording = false;
+    emit sendErrorMessage(QStringLiteral("Unable To Create NMEA Save File"));
     qWarning() << "Unable to create NMEA save file";
+    emit sendRecordingFailed(QStringLiteral("%1 (%2)").arg(QDir::toNativeSeparators(m_captureFile.fileName()),
+                                                           m_captureFile.errorString()));
 }
 
 void Saveutil::recvNmeaData(QString connectionStatus, QString nmeaSentence, QString sourceIp, QString sourcePort)
@@ -149,12 +166,15 @@ QString Saveutil::captureDirectory()
 {
     qInfo() << "Trying to access NMEA save file directory";
 
+    // A folder that exists but that this user may not write to (made by a
+    // start with sudo, say) is no better than one that cannot be made.
     QDir dir(m_captureDirectory);
-    if (dir.exists())
+    if (dir.exists() && QFileInfo(m_captureDirectory).isWritable())
         return m_captureDirectory;
 
-    qWarning() << "NMEA save file directory not exist";
-    if (dir.mkpath(QStringLiteral(".")))
+    if (!dir.exists())
+        qWarning() << "NMEA save file directory not exist";
+    if (!dir.exists() && dir.mkpath(QStringLiteral(".")))
         return m_captureDirectory;
 
     emit sendErrorMessage(QStringLiteral("Failed To Create ProgramData Nmea Save Folder"));

@@ -13,7 +13,8 @@ QString captureFileName(const QDateTime &startTime);
 // The date and time part of a capture line, "yy.MM.dd:hh.mm.ss: ".
 QString captureStamp(const QDate &date, const QTime &time);
 // One capture line with its line end: the stamp (empty without date and time)
-// and the trimmed sentence.
+// and the trimmed sentence; a sentence of several lines gives one such line
+// for each of them, without blank ones.
 QString captureLine(const QString &nmeaSentence, const QString &stamp);
 QString captureLine(const QString &nmeaSentence, bool includeDateTime, const QDate &date, const QTime &time);
 // The machine-wide capture directory of the platform.
@@ -37,6 +38,8 @@ public:
 signals:
     void sendErrorMessage(QString errorMessage);
     void sendInfoMessage(QString errorMessage);
+    // No capture file could be opened anywhere: nothing is being recorded.
+    void sendRecordingFailed(QString reason);
 
 public slots:
     void recvIncludeDateTimeInNmeaSaveFile(bool includeDateTimeStatus);

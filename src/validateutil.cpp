@@ -19,6 +19,14 @@ bool isMulticastGroupAddress(const QString &grpIpAddress)
     if (grpIpAddress.isEmpty() || grpIpAddress.trimmed().isEmpty())
         return false;
 
+    // Only four decimal numbers without leading zeros: the system's parser
+    // also takes octal (239.001.001.010 is 239.1.1.8), short (239.1 is
+    // 239.0.0.1) and hexadecimal forms, which would join another group than
+    // the one the operator typed.
+    static const QRegularExpression dotted(QStringLiteral("^(0|[1-9][0-9]{0,2})(\\.(0|[1-9][0-9]{0,2})){3}$"));
+    if (!dotted.match(grpIpAddress.trimmed()).hasMatch())
+        return false;
+
     const QHostAddress address(grpIpAddress);
     if (address.protocol() != QAbstractSocket::IPv4Protocol)
         return false;
