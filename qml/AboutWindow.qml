@@ -69,6 +69,7 @@ ApplicationWindow {
                         Layout.fillWidth: true
                         text: "Email: <a href=\"mailto:contact@example.com\">contact@example.com</a>"
                         textFormat: Text.RichText
+                        Accessible.name: text.replace(/<[^>]*>/g, "")
                         onLinkActivated: function(link) { Qt.openUrlExternally(link) }
 
                         HoverHandler {
@@ -81,6 +82,7 @@ ApplicationWindow {
                         Layout.fillWidth: true
                         text: "Website: <a href=\"https://www.example.com/\">www.example.com</a>"
                         textFormat: Text.RichText
+                        Accessible.name: text.replace(/<[^>]*>/g, "")
                         onLinkActivated: function(link) { Qt.openUrlExternally(link) }
 
                         HoverHandler {
@@ -108,6 +110,7 @@ ApplicationWindow {
         }
 
         GroupBox {
+            id: termsBox
             objectName: "termsBox"
             Layout.fillWidth: true
             Layout.fillHeight: true
@@ -122,6 +125,7 @@ ApplicationWindow {
 
                 TextArea {
                     objectName: "termsText"
+                    Accessible.name: termsBox.title
                     readOnly: true
                     selectByMouse: true
                     textFormat: TextEdit.RichText
@@ -157,6 +161,8 @@ ApplicationWindow {
 
         Button {
             objectName: "okButton"
+            Accessible.name: text
+            Accessible.onPressAction: if (enabled) clicked()
             Layout.alignment: Qt.AlignRight | Qt.AlignBottom
             Layout.preferredWidth: 100
             Layout.preferredHeight: 32

@@ -38,6 +38,8 @@ Rectangle {
             width: ListView.view ? ListView.view.width : implicitWidth
             text: model.text
             textFormat: Text.PlainText
+            Accessible.role: Accessible.StaticText
+            Accessible.name: text
             font.family: "monospace"
             elide: Text.ElideRight
         }

@@ -24,6 +24,8 @@ ApplicationWindow {
 
         Text {
             objectName: "messageText"
+            Accessible.role: Accessible.StaticText
+            Accessible.name: text
             Layout.fillWidth: true
             Layout.fillHeight: true
             text: root.message
@@ -35,6 +37,8 @@ ApplicationWindow {
 
         Button {
             objectName: "okButton"
+            Accessible.name: text
+            Accessible.onPressAction: if (enabled) clicked()
             text: "OK"
             Layout.preferredWidth: 100
             Layout.preferredHeight: 32

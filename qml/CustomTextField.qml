@@ -10,6 +10,8 @@ TextField {
     property alias bgRectangle: bgRectangle
 
     placeholderText: "Enter text"
+    // Where it is used, the caption beside it names it instead.
+    Accessible.name: placeholderText
     color: "black"
 
     background: Rectangle {

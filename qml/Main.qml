@@ -63,6 +63,8 @@ ApplicationWindow {
             Button {
                 id: settingsBtn
                 objectName: "settingsBtn"
+                Accessible.name: "Settings"
+                Accessible.onPressAction: if (enabled) clicked()
                 icon.source: "/icons/settings_01.svg"
                 icon.width: 20
                 icon.height: 20
@@ -78,6 +80,8 @@ ApplicationWindow {
             Button {
                 id: aboutBtn
                 objectName: "aboutBtn"
+                Accessible.name: "About"
+                Accessible.onPressAction: if (enabled) clicked()
                 icon.source: "/icons/about_02.svg"
                 icon.width: 20
                 icon.height: 20
@@ -141,6 +145,7 @@ ApplicationWindow {
         viewutil.sendMrConnectionStatusChanged.connect(recvTab.updateMrControlsOnConnectionStatus)
         viewutil.sendMrErrorMessageChanged.connect(recvTab.recvMrErrorMessage)
         viewutil.sendMrNmeaSentenceChanged.connect(recvTab.updateMrListView)
+        viewutil.sendMrSaveNmeaToFileToggleChanged.connect(recvTab.followMrSaveNmeaToFileToggle)
         viewutil.sendMsSocketStatusChanged.connect(sendTab.recvMsSocketStatus)
         viewutil.sendMsConnectionStatusChanged.connect(sendTab.updateMsControlsOnConnectionStatus)
         viewutil.sendMsErrorMessageChanged.connect(sendTab.recvMsErrorMessage)

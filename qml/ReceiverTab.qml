@@ -40,12 +40,14 @@ Rectangle {
                         spacing: 2
 
                         Label {
+                            id: grpIpLbl
                             text: "Group IP Address"
                         }
 
                         TextField {
                             id: grpIpTextField
                             objectName: "grpIpTextField"
+                            Accessible.name: grpIpLbl.text
                             Layout.fillWidth: true
                             leftPadding: 5
                             rightPadding: 5
@@ -54,6 +56,7 @@ Rectangle {
                         }
 
                         Label {
+                            id: grpPortLbl
                             Layout.topMargin: 5
                             text: "Group Port Number"
                         }
@@ -61,6 +64,7 @@ Rectangle {
                         TextField {
                             id: grpPortTextField
                             objectName: "grpPortTextField"
+                            Accessible.name: grpPortLbl.text
                             Layout.fillWidth: true
                             leftPadding: 5
                             rightPadding: 5
@@ -77,6 +81,8 @@ Rectangle {
                             Button {
                                 id: connectBtn
                                 objectName: "connectBtn"
+                                Accessible.name: text
+                                Accessible.onPressAction: if (enabled) clicked()
                                 Layout.fillWidth: true
                                 Layout.preferredWidth: 1
                                 text: "Connect"
@@ -92,6 +98,8 @@ Rectangle {
                             Button {
                                 id: disconnectBtn
                                 objectName: "disconnectBtn"
+                                Accessible.name: text
+                                Accessible.onPressAction: if (enabled) clicked()
                                 Layout.fillWidth: true
                                 Layout.preferredWidth: 1
                                 text: "Disonnect"
@@ -125,6 +133,7 @@ Rectangle {
                             CustomMrSpinBox {
                                 id: rxTimeoutSpinBox
                                 objectName: "rxTimeoutSpinBox"
+                                Accessible.name: rxTimeoutLbl.text
                                 Layout.preferredWidth: 1.25 * rxTimeoutLbl.implicitWidth
                                 Layout.maximumWidth: 1.25 * rxTimeoutLbl.implicitWidth
                                 from: 0
@@ -145,6 +154,9 @@ Rectangle {
                             CheckBox {
                                 id: saveNmeaChkBox
                                 objectName: "saveNmeaChkBox"
+                                Accessible.name: text
+                                Accessible.onToggleAction: if (enabled) toggle()
+                                Accessible.onPressAction: if (enabled) toggle()
                                 text: "Save NMEA To File"
                                 onCheckedChanged: {
                                     if (viewutil)
@@ -220,6 +232,8 @@ Rectangle {
                     Button {
                         id: clearBtn
                         objectName: "clearBtn"
+                        Accessible.name: text
+                        Accessible.onPressAction: if (enabled) clicked()
                         Layout.alignment: Qt.AlignHCenter
                         Layout.minimumWidth: connectBtn.width
                         text: "Clear Data"
@@ -285,6 +299,12 @@ Rectangle {
     function updateMrListView() {
         if (viewutil)
             listView.nmeaModel.append({ text: viewutil.mrNmeaSentence })
+    }
+
+    // The controller unticks the box when no capture file can be opened.
+    function followMrSaveNmeaToFileToggle() {
+        if (viewutil && saveNmeaChkBox.checked !== viewutil.mrSaveNmeaToFileToggle)
+            saveNmeaChkBox.checked = viewutil.mrSaveNmeaToFileToggle
     }
 
     function recvMrErrorMessage() {

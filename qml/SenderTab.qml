@@ -40,12 +40,14 @@ Rectangle {
                         spacing: 2
 
                         Label {
+                            id: grpIpLbl
                             text: "Group IP Address"
                         }
 
                         TextField {
                             id: grpIpTextField
                             objectName: "grpIpTextField"
+                            Accessible.name: grpIpLbl.text
                             Layout.fillWidth: true
                             leftPadding: 5
                             rightPadding: 5
@@ -54,6 +56,7 @@ Rectangle {
                         }
 
                         Label {
+                            id: grpPortLbl
                             Layout.topMargin: 5
                             text: "Group Port Number"
                         }
@@ -61,6 +64,7 @@ Rectangle {
                         TextField {
                             id: grpPortTextField
                             objectName: "grpPortTextField"
+                            Accessible.name: grpPortLbl.text
                             Layout.fillWidth: true
                             leftPadding: 5
                             rightPadding: 5
@@ -77,6 +81,8 @@ Rectangle {
                             Button {
                                 id: startBtn
                                 objectName: "startBtn"
+                                Accessible.name: text
+                                Accessible.onPressAction: if (enabled) clicked()
                                 Layout.fillWidth: true
                                 Layout.preferredWidth: 1
                                 text: "Start"
@@ -92,6 +98,8 @@ Rectangle {
                             Button {
                                 id: stopBtn
                                 objectName: "stopBtn"
+                                Accessible.name: text
+                                Accessible.onPressAction: if (enabled) clicked()
                                 Layout.fillWidth: true
                                 Layout.preferredWidth: 1
                                 text: "Stop"
@@ -125,6 +133,7 @@ Rectangle {
                             CustomMsSpinBox {
                                 id: txIntervalSpinBox
                                 objectName: "txIntervalSpinBox"
+                                Accessible.name: txIntervalLbl.text
                                 Layout.preferredWidth: 1.25 * txIntervalLbl.implicitWidth
                                 Layout.maximumWidth: 1.25 * txIntervalLbl.implicitWidth
                                 from: 1
@@ -148,6 +157,7 @@ Rectangle {
                                 opacity: 0
                                 enabled: false
                                 focusPolicy: Qt.NoFocus
+                                Accessible.ignored: true
                             }
                         }
                     }
@@ -221,6 +231,9 @@ Rectangle {
                             CheckBox {
                                 id: headingChkBox
                                 objectName: "headingChkBox"
+                                Accessible.name: text
+                                Accessible.onToggleAction: if (enabled) toggle()
+                                Accessible.onPressAction: if (enabled) toggle()
                                 text: "Heading"
                                 onCheckedChanged: root.templateBoxChanged(checked, viewutil ? viewutil.msHeadingNmeaSentence : "")
                             }
@@ -228,6 +241,9 @@ Rectangle {
                             CheckBox {
                                 id: positionZdaChkBox
                                 objectName: "positionZdaChkBox"
+                                Accessible.name: text
+                                Accessible.onToggleAction: if (enabled) toggle()
+                                Accessible.onPressAction: if (enabled) toggle()
                                 text: "Position - ZDA"
                                 onCheckedChanged: root.templateBoxChanged(checked, viewutil ? viewutil.msPositionZdaNmeaSentence : "")
                             }
@@ -235,6 +251,9 @@ Rectangle {
                             CheckBox {
                                 id: positionRmcChkBox
                                 objectName: "positionRmcChkBox"
+                                Accessible.name: text
+                                Accessible.onToggleAction: if (enabled) toggle()
+                                Accessible.onPressAction: if (enabled) toggle()
                                 text: "Position - RMC"
                                 onCheckedChanged: root.templateBoxChanged(checked, viewutil ? viewutil.msPositionRmcNmeaSentence : "")
                             }
@@ -248,6 +267,9 @@ Rectangle {
                             CheckBox {
                                 id: speedChkBox
                                 objectName: "speedChkBox"
+                                Accessible.name: text
+                                Accessible.onToggleAction: if (enabled) toggle()
+                                Accessible.onPressAction: if (enabled) toggle()
                                 text: "Speed"
                                 onCheckedChanged: root.templateBoxChanged(checked, viewutil ? viewutil.msSpeedNmeaSentence : "")
                             }
@@ -255,6 +277,9 @@ Rectangle {
                             CheckBox {
                                 id: depthChkBox
                                 objectName: "depthChkBox"
+                                Accessible.name: text
+                                Accessible.onToggleAction: if (enabled) toggle()
+                                Accessible.onPressAction: if (enabled) toggle()
                                 text: "Depth"
                                 onCheckedChanged: root.templateBoxChanged(checked, viewutil ? viewutil.msDepthNmeaSentence : "")
                             }
@@ -262,6 +287,9 @@ Rectangle {
                             CheckBox {
                                 id: windChkBox
                                 objectName: "windChkBox"
+                                Accessible.name: text
+                                Accessible.onToggleAction: if (enabled) toggle()
+                                Accessible.onPressAction: if (enabled) toggle()
                                 text: "Wind"
                                 onCheckedChanged: root.templateBoxChanged(checked, viewutil ? viewutil.msWindNmeaSentence : "")
                             }
@@ -275,6 +303,9 @@ Rectangle {
                             CheckBox {
                                 id: selectAllChkBox
                                 objectName: "selectAllChkBox"
+                                Accessible.name: text
+                                Accessible.onToggleAction: if (enabled) toggle()
+                                Accessible.onPressAction: if (enabled) toggle()
                                 text: "Select All"
                                 onCheckedChanged: {
                                     headingChkBox.checked = checked
@@ -290,6 +321,7 @@ Rectangle {
                 }
 
                 GroupBox {
+                    id: customNmeaBox
                     Layout.fillWidth: true
                     title: "Custom NMEA Data"
 
@@ -300,6 +332,7 @@ Rectangle {
                         TextField {
                             id: customNmeaTextField
                             objectName: "customNmeaTextField"
+                            Accessible.name: customNmeaBox.title
                             Layout.fillWidth: true
                             leftPadding: 5
                             rightPadding: 5
@@ -309,6 +342,9 @@ Rectangle {
                         CheckBox {
                             id: setCustomNmeaChkBox
                             objectName: "setCustomNmeaChkBox"
+                            Accessible.name: text
+                            Accessible.onToggleAction: if (enabled) toggle()
+                            Accessible.onPressAction: if (enabled) toggle()
                             text: "Set"
                             onCheckedChanged: {
                                 if (checked)
@@ -338,6 +374,8 @@ Rectangle {
                         Button {
                             id: senderClearBtn
                             objectName: "senderClearBtn"
+                            Accessible.name: text
+                            Accessible.onPressAction: if (enabled) clicked()
                             Layout.alignment: Qt.AlignHCenter
                             Layout.minimumWidth: startBtn.width
                             text: "Clear Data"

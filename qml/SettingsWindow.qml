@@ -42,6 +42,9 @@ ApplicationWindow {
                 CheckBox {
                     id: saveMrIpAddChkBox
                     objectName: "saveMrIpAddChkBox"
+                    Accessible.name: text
+                    Accessible.onToggleAction: if (enabled) toggle()
+                    Accessible.onPressAction: if (enabled) toggle()
                     verticalPadding: 0
                     text: "Save Mutlicast Group IP Address"
                     onCheckedChanged: {
@@ -53,6 +56,9 @@ ApplicationWindow {
                 CheckBox {
                     id: saveMrPortNumChkBox
                     objectName: "saveMrPortNumChkBox"
+                    Accessible.name: text
+                    Accessible.onToggleAction: if (enabled) toggle()
+                    Accessible.onPressAction: if (enabled) toggle()
                     verticalPadding: 0
                     text: "Save Multicast Group Port Number"
                     onCheckedChanged: {
@@ -64,6 +70,9 @@ ApplicationWindow {
                 CheckBox {
                     id: saveMrNmeaToFileChkBox
                     objectName: "saveMrNmeaToFileChkBox"
+                    Accessible.name: text
+                    Accessible.onToggleAction: if (enabled) toggle()
+                    Accessible.onPressAction: if (enabled) toggle()
                     verticalPadding: 0
                     text: "Save NMEA To File"
                     onCheckedChanged: {
@@ -76,6 +85,9 @@ ApplicationWindow {
                 CheckBox {
                     id: mrIncludeDateTimeInNmeaFileChkBox
                     objectName: "mrIncludeDateTimeInNmeaFileChkBox"
+                    Accessible.name: text
+                    Accessible.onToggleAction: if (enabled) toggle()
+                    Accessible.onPressAction: if (enabled) toggle()
                     verticalPadding: 0
                     text: "Include Current Date And Time In NMEA Save File"
                     onCheckedChanged: {
@@ -87,6 +99,9 @@ ApplicationWindow {
                 CheckBox {
                     id: showMrDisconnectErrorChkBox
                     objectName: "showMrDisconnectErrorChkBox"
+                    Accessible.name: text
+                    Accessible.onToggleAction: if (enabled) toggle()
+                    Accessible.onPressAction: if (enabled) toggle()
                     verticalPadding: 0
                     text: "Always Show An Error Message On Wired Ethernet Disconnection"
                     onCheckedChanged: {
@@ -98,6 +113,9 @@ ApplicationWindow {
                 CheckBox {
                     id: osChooseMrInterfaceChkBox
                     objectName: "osChooseMrInterfaceChkBox"
+                    Accessible.name: text
+                    Accessible.onToggleAction: if (enabled) toggle()
+                    Accessible.onPressAction: if (enabled) toggle()
                     verticalPadding: 0
                     text: "Allow Operating System To Choose Another Network Interface If Wired Network Interface Absent"
                     onCheckedChanged: {
@@ -117,6 +135,7 @@ ApplicationWindow {
                     CustomMrSpinBox {
                         id: mrDefRxTimeoutSpinBox
                         objectName: "mrDefRxTimeoutSpinBox"
+                        Accessible.name: mrDefRxTimeoutLbl.text
                         Layout.preferredWidth: 0.75 * mrDefRxTimeoutLbl.implicitWidth
                         Layout.maximumWidth: 0.75 * mrDefRxTimeoutLbl.implicitWidth
                         from: 0
@@ -152,6 +171,9 @@ ApplicationWindow {
                 CheckBox {
                     id: saveMsIpAddChkBox
                     objectName: "saveMsIpAddChkBox"
+                    Accessible.name: text
+                    Accessible.onToggleAction: if (enabled) toggle()
+                    Accessible.onPressAction: if (enabled) toggle()
                     verticalPadding: 0
                     text: "Save Mutlicast Group IP Address"
                     onCheckedChanged: {
@@ -163,6 +185,9 @@ ApplicationWindow {
                 CheckBox {
                     id: saveMsPortNumChkBox
                     objectName: "saveMsPortNumChkBox"
+                    Accessible.name: text
+                    Accessible.onToggleAction: if (enabled) toggle()
+                    Accessible.onPressAction: if (enabled) toggle()
                     verticalPadding: 0
                     text: "Save Multicast Group Port Number"
                     onCheckedChanged: {
@@ -174,6 +199,9 @@ ApplicationWindow {
                 CheckBox {
                     id: saveMsCustomNmeaChkBox
                     objectName: "saveMsCustomNmeaChkBox"
+                    Accessible.name: text
+                    Accessible.onToggleAction: if (enabled) toggle()
+                    Accessible.onPressAction: if (enabled) toggle()
                     verticalPadding: 0
                     text: "Save Custom NMEA Sentence"
                     onCheckedChanged: {
@@ -188,6 +216,9 @@ ApplicationWindow {
                 CheckBox {
                     id: showMsDisconnectErrorChkBox
                     objectName: "showMsDisconnectErrorChkBox"
+                    Accessible.name: text
+                    Accessible.onToggleAction: if (enabled) toggle()
+                    Accessible.onPressAction: if (enabled) toggle()
                     verticalPadding: 0
                     text: "Always Show An Error Message On Wired Ethernet Disconnection"
                     onCheckedChanged: {
@@ -199,6 +230,9 @@ ApplicationWindow {
                 CheckBox {
                     id: osChooseMsInterfaceChkBox
                     objectName: "osChooseMsInterfaceChkBox"
+                    Accessible.name: text
+                    Accessible.onToggleAction: if (enabled) toggle()
+                    Accessible.onPressAction: if (enabled) toggle()
                     verticalPadding: 0
                     text: "Allow Operating System To Choose Another Network Interface If Wired Network Interface Absent"
                     onCheckedChanged: {
@@ -218,6 +252,7 @@ ApplicationWindow {
                     CustomMsSpinBox {
                         id: msDefTxIntervalSpinBox
                         objectName: "msDefTxIntervalSpinBox"
+                        Accessible.name: msDefTxIntervalLbl.text
                         Layout.preferredWidth: 0.75 * msDefTxIntervalLbl.implicitWidth
                         Layout.maximumWidth: 0.75 * msDefTxIntervalLbl.implicitWidth
                         from: 1
@@ -243,6 +278,8 @@ ApplicationWindow {
         Button {
             id: closeBtn
             objectName: "closeBtn"
+            Accessible.name: text
+            Accessible.onPressAction: if (enabled) clicked()
             Layout.alignment: Qt.AlignRight
             Layout.preferredWidth: 100
             Layout.preferredHeight: 32
