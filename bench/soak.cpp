@@ -652,6 +652,7 @@ QString stepRss()
     qint64 sent = 0;
     qint64 received = 0;
     int rows = program.rowCount();
+    qint64 afterFirstMinute = 0;
     for (int minute = 1; minute <= minutes; ++minute) {
         McastPeer flood;
         const bool flooded =
@@ -664,9 +665,15 @@ QString stepRss()
         check(program.received > received, QStringLiteral("nothing received in minute %1").arg(minute));
         received = program.received;
         rows = nowRows;
+        if (minute == 1)
+            afterFirstMinute = Bench::residentBytes();
     }
     check(program.connected(), "still connected");
     const qint64 end = Bench::residentBytes();
+    // The lists reach their bound within the first minute; from then on the
+    // program's memory must stay flat.
+    check(end <= afterFirstMinute + afterFirstMinute / 10,
+          QStringLiteral("resident memory grew by more than a tenth after the first minute"));
     return QStringLiteral("resident %1 MB at start, %2 MB after %3 min (%4 received, list %5 rows)")
         .arg(megabytes(start), 0, 'f', 1).arg(megabytes(end), 0, 'f', 1).arg(minutes).arg(received).arg(rows);
 }
