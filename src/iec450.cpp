@@ -133,13 +133,16 @@ TagInfo readTag(QStringView row)
     while (at < row.size() && row.at(at) == QLatin1Char('\\')) {
         ++info.blocks;
         const qsizetype end = row.indexOf(QLatin1Char('\\'), at + 1);
-        if (end < 0) {
-            if (info.verdict == TagVerdict::None || info.verdict == TagVerdict::Correct)
-                info.verdict = TagVerdict::NotClosed;
-            break;
-        }
         QStringView fields;
-        const TagVerdict verdict = blockVerdict(row.sliced(at + 1, end - at - 1), fields);
+        TagVerdict verdict = TagVerdict::NotClosed;
+        if (end < 0) {
+            // Its fields still say who sent it, up to the first '*'.
+            const QStringView rest = row.sliced(at + 1);
+            const qsizetype star = rest.indexOf(QLatin1Char('*'));
+            fields = star < 0 ? rest : rest.first(star);
+        } else {
+            verdict = blockVerdict(row.sliced(at + 1, end - at - 1), fields);
+        }
         // Several blocks: the first fault is the verdict, the first s: and n: count.
         if (info.verdict == TagVerdict::None || info.verdict == TagVerdict::Correct)
             info.verdict = verdict;
@@ -149,6 +152,8 @@ TagInfo readTag(QStringView row)
             else if (field.startsWith(QLatin1String("n:")) && info.lineCount == 0 && field.size() > 2)
                 info.lineCount = readLineCount(field.sliced(2));
         }
+        if (end < 0)
+            break;
         at = end + 1;
     }
     return info;
