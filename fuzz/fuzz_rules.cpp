@@ -4,8 +4,10 @@
 //   1 the group address and port verdict, and what the workers then parse
 //   2 a datagram's sentence and its capture line
 //   3 arbitrary bytes as the settings file: loaded, applied, saved, reloaded
+//   4 an IEC 61162-450 datagram's rows, and a sent one read back
 
 #include "controlutil.h"
+#include "iec450.h"
 #include "recvutil.h"
 #include "saveutil.h"
 #include "validateutil.h"
@@ -120,6 +122,38 @@ void captureRule(QByteArrayView datagram)
     }
 }
 
+void iec450Rule(QByteArrayView datagram)
+{
+    // Framed or not, the datagram gives rows; a framed one gives text lines
+    // only, each one capture line, and its bytes never reach the file raw.
+    const Iec450::Datagram parsed = Iec450::parseDatagram(datagram);
+    CHECK(!parsed.rows.isEmpty(), QString::fromLatin1(datagram));
+    if (!parsed.framed)
+        CHECK(parsed.rows == QStringList{datagramSentence(datagram)}, parsed.rows.join(u'|'));
+    static Iec450::SourceCounter counter;
+    for (const QString &row : parsed.rows) {
+        const Iec450::TagInfo tag = Iec450::readTag(row);
+        CHECK(tag.lineCount >= 0 && tag.lineCount <= 999 && (tag.blocks == 0) == Iec450::rowDetail(row).isEmpty(), row);
+        counter.count(tag);
+        if (!parsed.framed)
+            continue;
+        CHECK(!row.isEmpty() && row == row.trimmed() && captureLine(row, QString()) == row + u'\n', row);
+        for (const QChar c : row)
+            CHECK(c.unicode() >= 0x20 && (c.unicode() < 0x7f || c.unicode() >= 0xa0), row);
+    }
+    CHECK(counter.totalLost() >= 0, counter.summary());
+
+    // A sentence sent with a TAG block comes back as one row that says so.
+    const QByteArray sentence = datagram.trimmed().toByteArray();
+    const int k = datagram.isEmpty() ? 1 : 1 + uchar(datagram.front()) % 999;
+    const Iec450::Datagram back = Iec450::parseDatagram(Iec450::sentenceDatagram(sentence, u"EI0001"_qs, k));
+    const Iec450::TagInfo tag = Iec450::readTag(back.rows.value(0));
+    CHECK(back.framed && tag.source == u"EI0001"_qs && tag.lineCount == k, back.rows.join(u'|'));
+    CHECK(sentence.startsWith('\\') || tag.verdict == Iec450::TagVerdict::Correct, back.rows.join(u'|'));
+    CHECK(sentence.contains('\r') || sentence.contains('\n') || sentence.contains('\\') || back.rows.size() == 1,
+          back.rows.join(u'|'));
+}
+
 void settingsRule(QByteArrayView content)
 {
     // Exact for doubles, NaN included: the shortest text of a double is unique.
@@ -173,8 +207,8 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    void (*const rules[])(QByteArrayView) = {sentenceRule, socketRule, captureRule, settingsRule};
+    void (*const rules[])(QByteArrayView) = {sentenceRule, socketRule, captureRule, settingsRule, iec450Rule};
     if (size > 0)
-        rules[data[0] % 4](QByteArrayView(reinterpret_cast<const char *>(data) + 1, qsizetype(size - 1)));
+        rules[data[0] % 5](QByteArrayView(reinterpret_cast<const char *>(data) + 1, qsizetype(size - 1)));
     return 0;
 }

@@ -42,6 +42,14 @@ Rectangle {
             Accessible.name: text
             font.family: "monospace"
             elide: Text.ElideRight
+
+            // A TAG block's source and verdict, worked out only when hovered.
+            HoverHandler {
+                id: rowHover
+            }
+            ToolTip.delay: 500
+            ToolTip.visible: rowHover.hovered && ToolTip.text !== ""
+            ToolTip.text: rowHover.hovered && viewutil ? viewutil.rowDetail(model.text) : ""
         }
 
         // Rows may arrive many times per frame. After an append the end comes

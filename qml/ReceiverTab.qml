@@ -240,6 +240,26 @@ Rectangle {
                         onClicked: listView.nmeaModel.clear()
                     }
                 }
+
+                // Beside "Clear Data", outside the layout: it moves nothing.
+                Label {
+                    id: iec450SourcesLbl
+                    objectName: "iec450SourcesLbl"
+                    x: parent.width - width
+                    y: clearBtn.y + (clearBtn.height - height) / 2
+                    width: Math.max(0, parent.width - clearBtn.x - clearBtn.width - 10)
+                    horizontalAlignment: Text.AlignRight
+                    elide: Text.ElideRight
+                    textFormat: Text.PlainText
+                    text: viewutil ? viewutil.mrIec450Summary : ""
+                    Accessible.name: text
+
+                    HoverHandler {
+                        id: iec450SourcesHover
+                    }
+                    ToolTip.visible: iec450SourcesHover.hovered && text !== ""
+                    ToolTip.text: viewutil ? viewutil.mrIec450Details : ""
+                }
             }
         }
 

@@ -148,16 +148,24 @@ Rectangle {
                             }
                         }
 
-                        // Invisible twin of the receiver's "Save NMEA To File" row, so that
-                        // both "Settings" boxes are equally high.
+                        // In the row of the receiver's "Save NMEA To File", so that both
+                        // "Settings" boxes are equally high.
                         RowLayout {
                             spacing: 10
 
                             CheckBox {
-                                opacity: 0
-                                enabled: false
-                                focusPolicy: Qt.NoFocus
-                                Accessible.ignored: true
+                                id: iec450ChkBox
+                                objectName: "iec450ChkBox"
+                                text: "IEC 61162-450"
+                                Accessible.name: text
+                                Accessible.onToggleAction: if (enabled) { toggle(); toggled() }
+                                Accessible.onPressAction: if (enabled) { toggle(); toggled() }
+                                onToggled: {
+                                    if (!viewutil)
+                                        return
+                                    viewutil.msIec450Identity = sourceIdTextField.text
+                                    viewutil.msIec450Enabled = checked
+                                }
                             }
                         }
                     }
@@ -339,18 +347,48 @@ Rectangle {
                             placeholderText: "Pls Enter Valid NMEA Sentence"
                         }
 
-                        CheckBox {
-                            id: setCustomNmeaChkBox
-                            objectName: "setCustomNmeaChkBox"
-                            Accessible.name: text
-                            Accessible.onToggleAction: if (enabled) toggle()
-                            Accessible.onPressAction: if (enabled) toggle()
-                            text: "Set"
-                            onCheckedChanged: {
-                                if (checked)
-                                    root.setCustomNmeaSentence()
-                                else
-                                    root.unsetCustomNmeaSentence()
+                        RowLayout {
+                            Layout.fillWidth: true
+                            spacing: 10
+
+                            CheckBox {
+                                id: setCustomNmeaChkBox
+                                objectName: "setCustomNmeaChkBox"
+                                Accessible.name: text
+                                Accessible.onToggleAction: if (enabled) toggle()
+                                Accessible.onPressAction: if (enabled) toggle()
+                                text: "Set"
+                                onCheckedChanged: {
+                                    if (checked)
+                                        root.setCustomNmeaSentence()
+                                    else
+                                        root.unsetCustomNmeaSentence()
+                                }
+                            }
+
+                            Item {
+                                Layout.fillWidth: true
+                            }
+
+                            // The identity of the "IEC 61162-450" option under "Settings".
+                            Label {
+                                text: "IEC 61162-450 Source"
+                            }
+
+                            TextField {
+                                id: sourceIdTextField
+                                objectName: "sourceIdTextField"
+                                Layout.preferredWidth: 1.5 * txIntervalLbl.implicitWidth
+                                Layout.maximumHeight: setCustomNmeaChkBox.implicitHeight
+                                leftPadding: 5
+                                rightPadding: 5
+                                maximumLength: 6
+                                placeholderText: "EI0001"
+                                Accessible.name: "IEC 61162-450 Source"
+                                onEditingFinished: {
+                                    if (viewutil && text !== viewutil.msIec450Identity)
+                                        viewutil.msIec450Identity = text
+                                }
                             }
                         }
                     }
@@ -405,6 +443,26 @@ Rectangle {
                 text: viewutil ? viewutil.msInfoMessage : ""
             }
         }
+    }
+
+    // The view model may refuse the option (an invalid identity) or hold it
+    // from the preferences file.
+    Connections {
+        target: viewutil
+        function onSendMsIec450EnabledChanged() {
+            iec450ChkBox.checked = viewutil.msIec450Enabled
+        }
+        function onSendMsIec450IdentityChanged() {
+            if (!sourceIdTextField.activeFocus)
+                sourceIdTextField.text = viewutil.msIec450Identity
+        }
+    }
+
+    Component.onCompleted: {
+        if (!viewutil)
+            return
+        iec450ChkBox.checked = viewutil.msIec450Enabled
+        sourceIdTextField.text = viewutil.msIec450Identity
     }
 
     function templateBoxChanged(ticked, sentence) {

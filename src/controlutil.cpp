@@ -2,8 +2,14 @@
 
 #include <QDebug>
 
+#include "iec450.h"
 #include "settingskeys.h"
 #include "viewutil.h"
+
+namespace {
+const QString iec450EnabledKey = QStringLiteral("sender/iec450");
+const QString iec450IdentityKey = QStringLiteral("sender/sourceIdentity");
+}
 
 ControlutilPaths ControlutilPaths::platformDefaults()
 {
@@ -19,10 +25,15 @@ Controlutil::Controlutil(Viewutil *viewutil, const ControlutilPaths &paths, QObj
     : QObject(parent)
     , m_viewutil(viewutil)
     , m_jsonutil(paths.settingsDirectory)
+    , m_prefsutil(paths.settingsDirectory)
     , m_saveutil(paths.captureDirectory, paths.fallbackCaptureDirectory)
 {
     qInfo() << "Controlutil initialized";
+    // Read before the view is connected: loading them is no change to save.
+    m_viewutil->setMsIec450Identity(m_prefsutil.value(iec450IdentityKey).toString());
+    m_viewutil->setMsIec450Enabled(m_prefsutil.value(iec450EnabledKey, false).toBool());
     makeConnections();
+    recvMsIec450();
 }
 
 void Controlutil::makeConnections()
@@ -44,6 +55,7 @@ void Controlutil::makeConnections()
     connect(this, &Controlutil::sendMsCustomNmeaSentenceValidate, &m_validateutil,
             &Validateutil::recvMsCustomNmeaSentenceValidate);
     connect(this, &Controlutil::sendMsOsSelectInterfaceStatus, &m_sendutil, &Sendutil::recvMsOsSelectInterfaceStatus);
+    connect(this, &Controlutil::sendMsIec450, &m_sendutil, &Sendutil::recvMsIec450);
     connect(this, &Controlutil::sendLoadAppSettings, &m_jsonutil, &Jsonutil::recvLoadAppSettings);
     connect(this, &Controlutil::sendSaveAppSettings, &m_jsonutil, &Jsonutil::recvSaveAppSettings);
 
@@ -60,6 +72,8 @@ void Controlutil::makeConnections()
     connect(view, &Viewutil::sendSaveAppSettings, this, &Controlutil::recvSaveAppSettings);
     connect(view, &Viewutil::sendMrAllowOsChooseIfaceStatusChanged, this, &Controlutil::recvMrOsSelectInterfaceStatus);
     connect(view, &Viewutil::sendMsAllowOsChooseIfaceStatusChanged, this, &Controlutil::recvMsOsSelectInterfaceStatus);
+    connect(view, &Viewutil::sendMsIec450EnabledChanged, this, &Controlutil::recvMsIec450);
+    connect(view, &Viewutil::sendMsIec450IdentityChanged, this, &Controlutil::recvMsIec450);
 
     connect(&m_jsonutil, &Jsonutil::sendAppSettings, this, &Controlutil::recvAppSettings);
     connect(&m_jsonutil, &Jsonutil::sendJsonErrorMessage, this, &Controlutil::recvJsonErrorMessage);
@@ -79,6 +93,7 @@ void Controlutil::makeConnections()
     connect(&m_recvutil, &Recvutil::sendMrNmeaData, &m_saveutil, &Saveutil::recvNmeaData);
     connect(&m_recvutil, &Recvutil::sendMrInfoMessage, this, &Controlutil::recvMrInfoMessage);
     connect(&m_recvutil, &Recvutil::sendMrErrorMessage, this, &Controlutil::recvMrErrorMessage);
+    connect(&m_recvutil, &Recvutil::sendMrIec450Sources, this, &Controlutil::recvMrIec450Sources);
 
     connect(&m_sendutil, &Sendutil::sendMsNmeaData, this, &Controlutil::recvMsNmeaData);
     connect(&m_sendutil, &Sendutil::sendMsTransmissionData, this, &Controlutil::recvMsTransmissionData);
@@ -223,6 +238,32 @@ void Controlutil::recvMsOsSelectInterfaceStatus()
     const bool allow = m_viewutil->msAllowOsChooseIfaceStatus();
     qInfo() << "Ms allow OS to select interface status = " << allow;
     emit sendMsOsSelectInterfaceStatus(allow);
+}
+
+void Controlutil::recvMsIec450()
+{
+    const bool enabled = m_viewutil->msIec450Enabled();
+    const QString identity = m_viewutil->msIec450Identity().trimmed().toUpper();
+    const QString error = enabled ? Iec450::identityError(identity) : QString();
+    if (!error.isEmpty()) {
+        // The option cannot stay on without a valid identity; turning it off
+        // comes back here and stores that.
+        m_viewutil->setMsIec450Enabled(false);
+        m_viewutil->setMsErrorMessage(error);
+        return;
+    }
+    if (m_prefsutil.value(iec450EnabledKey, false).toBool() != enabled
+        || m_prefsutil.value(iec450IdentityKey).toString() != identity) {
+        m_prefsutil.setValue(iec450EnabledKey, enabled);
+        m_prefsutil.setValue(iec450IdentityKey, identity);
+    }
+    emit sendMsIec450(enabled, identity);
+}
+
+void Controlutil::recvMrIec450Sources(QString summary, QString details)
+{
+    m_viewutil->setMrIec450Summary(summary);
+    m_viewutil->setMrIec450Details(details);
 }
 
 void Controlutil::recvMrErrorMessage(QString ErrorMsg)

@@ -6,6 +6,7 @@
 #include <QVariantMap>
 
 #include "jsonutil.h"
+#include "prefsutil.h"
 #include "recvutil.h"
 #include "saveutil.h"
 #include "sendutil.h"
@@ -50,6 +51,7 @@ signals:
     void sendMrOsSelectInterfaceStatus(bool isOsSelectIfaceStatus);
     void sendMsOsSelectInterfaceStatus(bool isOsSelectIfaceStatus);
     void sendMrIncludeDateTimeInNmeaSaveFile(bool includeDateTimeStatus);
+    void sendMsIec450(bool enabled, QString sourceIdentity);
 
 public slots:
     void recvMrConnectionToggle();
@@ -77,6 +79,8 @@ public slots:
     void recvJsonInfoMessage(QString infoMsg);
     void recvMrOsSelectInterfaceStatus();
     void recvMsOsSelectInterfaceStatus();
+    void recvMsIec450();
+    void recvMrIec450Sources(QString summary, QString details);
 
 private:
     void makeConnections();
@@ -89,6 +93,7 @@ private:
     // Declaration order is construction order; destruction runs in reverse,
     // so the capture file closes first and the settings file goes last.
     Jsonutil m_jsonutil;
+    Prefsutil m_prefsutil;
     Validateutil m_validateutil;
     Recvutil m_recvutil;
     Sendutil m_sendutil;

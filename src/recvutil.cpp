@@ -44,6 +44,9 @@ void Recvutil::recvSocketDetailsConnect(const QString &grpIpAddress, const QStri
 
     this->grpIpAddress = QHostAddress(grpIpAddress);
     this->grpPortNumber = grpPortNumber.toUShort(nullptr, 10);
+    iec450Sources.clear();
+    iec450DetailsTimer.invalidate();
+    emit sendMrIec450Sources(QString(), QString());
 
     udpSocket = new QUdpSocket(this);
     wiredIface = getWiredEthernetInterface();
@@ -232,10 +235,26 @@ void Recvutil::processData()
         if (bytesRead < 0)
             continue;
 
-        const QString nmeaSentence =
-            datagramSentence(QByteArrayView(datagram.constData(), qMin<qint64>(bytesRead, datagram.size())));
-        emit sendMrNmeaData(QStringLiteral("Connected"), nmeaSentence, senderAddress.toString(),
-                            QString::number(senderPort));
+        const Iec450::Datagram parsed =
+            Iec450::parseDatagram(QByteArrayView(datagram.constData(), qMin<qint64>(bytesRead, datagram.size())));
+        const QString sourceIp = senderAddress.toString();
+        const QString sourcePort = QString::number(senderPort);
+        const qint64 lostBefore = iec450Sources.totalLost();
+        const qsizetype sourcesBefore = iec450Sources.sources().size();
+        for (const QString &row : parsed.rows) {
+            if (parsed.framed)
+                iec450Sources.count(Iec450::readTag(row));
+            emit sendMrNmeaData(QStringLiteral("Connected"), row, sourceIp, sourcePort);
+            if (!udpSocket)
+                return;
+        }
+        if (parsed.framed && (iec450Sources.totalLost() != lostBefore || iec450Sources.sources().size() != sourcesBefore
+                              || !iec450DetailsTimer.isValid() || iec450DetailsTimer.hasExpired(1000))) {
+            // The line counts change with every sentence; the details are sent
+            // at once when something is lost or new, else once a second.
+            iec450DetailsTimer.start();
+            emit sendMrIec450Sources(iec450Sources.summary(), iec450Sources.details());
+        }
         // Data only restarts a running time-out; that it is switched off was
         // said when it was set or the receiver connected, not per datagram.
         if (rxTimeoutInSec != 0 && udpSocket)

@@ -2,10 +2,13 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QElapsedTimer>
 #include <QHostAddress>
 #include <QNetworkInterface>
 #include <QObject>
 #include <QString>
+
+#include "iec450.h"
 
 class QTimer;
 class QUdpSocket;
@@ -28,6 +31,8 @@ signals:
                         const QString &sourceIp, const QString &sourcePort);
     void sendMrErrorMessage(const QString &ErrorMsg);
     void sendMrInfoMessage(const QString &InfoMsg);
+    // The IEC 61162-450 sources seen since connecting: a summary and one line each.
+    void sendMrIec450Sources(const QString &summary, const QString &details);
 
 public slots:
     void recvSocketDetailsConnect(const QString &grpIpAddress, const QString &grpPortNumber);
@@ -61,4 +66,6 @@ private:
     bool isOsSelectIfaceStatus = false;
     bool isConnected = false;
     QTimer *rxTimeoutTimer = nullptr;
+    Iec450::SourceCounter iec450Sources;
+    QElapsedTimer iec450DetailsTimer;
 };

@@ -1,5 +1,6 @@
 #include "sendutil.h"
 
+#include "iec450.h"
 #include "ifaceselect.h"
 
 #include <QDebug>
@@ -175,6 +176,13 @@ void Sendutil::recvMsOsSelectInterfaceStatus(bool isOsSelectIfaceStatus)
     this->isOsSelectIfaceStatus = isOsSelectIfaceStatus;
 }
 
+void Sendutil::recvMsIec450(bool enabled, const QString &sourceIdentity)
+{
+    qInfo() << "Ms IEC 61162-450 framing = " << enabled << ", source identity = " << sourceIdentity;
+    iec450Enabled = enabled;
+    iec450Identity = sourceIdentity;
+}
+
 void Sendutil::sendNmeaData()
 {
     if (!isTransmitting)
@@ -195,15 +203,24 @@ void Sendutil::sendNmeaData()
         if (!udpSocket || !isTransmitting)
             return;
 
-        const qint64 bytesWritten = udpSocket->writeDatagram(sentence.toLatin1(), grpIpAddress, grpPortNumber);
+        QByteArray payload = sentence.toLatin1();
+        QString echo = sentence;
+        const int lineCount = Iec450::nextLineCount(iec450LineCount);
+        if (iec450Enabled) {
+            payload = Iec450::sentenceDatagram(payload, iec450Identity, lineCount);
+            echo = QString::fromLatin1(Iec450::tagBlock(iec450Identity, lineCount)) + sentence.trimmed();
+        }
+        const qint64 bytesWritten = udpSocket->writeDatagram(payload, grpIpAddress, grpPortNumber);
         if (bytesWritten > 0) {
             bytesTotalNumber += bytesWritten;
             ++sentencesTotalNumber;
+            if (iec450Enabled)
+                iec450LineCount = lineCount;
         }
 
         const QString sentencesText = QString::number(sentencesTotalNumber);
         const QString bytesText = QString::number(bytesTotalNumber);
-        emit sendMsNmeaData(QStringLiteral("Started"), sentence, sourceIpAddress.toString(), QString());
+        emit sendMsNmeaData(QStringLiteral("Started"), echo, sourceIpAddress.toString(), QString());
         emit sendMsTransmissionData(sentencesText, bytesText);
         emit sendMsInfoMessage(QStringLiteral("Multicast Transmission in Progress On ")
                                + activeIface.humanReadableName() + QStringLiteral(" Interface , ")

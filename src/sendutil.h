@@ -33,6 +33,8 @@ public slots:
     void recvMsTxTransmissionInterval(double txIntervalInSec);
     void recvStopSender();
     void recvMsOsSelectInterfaceStatus(bool isOsSelectIfaceStatus);
+    // IEC 61162-450 framing with this source identity, already validated.
+    void recvMsIec450(bool enabled, const QString &sourceIdentity);
 
 private slots:
     void sendNmeaData();
@@ -60,4 +62,9 @@ private:
     bool isOsSelectIfaceStatus = false;
     bool isTransmitting = false;
     QTimer *txTimer = nullptr;
+    bool iec450Enabled = false;
+    QString iec450Identity;
+    // The TAG line count of the last sentence sent; it runs on across stops,
+    // so that a restart does not look like lost sentences to a receiver.
+    int iec450LineCount = 0;
 };

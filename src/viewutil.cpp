@@ -2,6 +2,8 @@
 
 #include <QDebug>
 
+#include "iec450.h"
+
 Viewutil::Viewutil(QObject *parent)
     : QObject(parent)
 {
@@ -596,4 +598,53 @@ void Viewutil::setMsDefaultTxInterval(double msDefaultTxInterval)
 {
     m_msDefaultTxInterval = msDefaultTxInterval;
     emit sendMsDefaultTxIntervalChanged();
+}
+
+bool Viewutil::msIec450Enabled() const
+{
+    return m_msIec450Enabled;
+}
+
+QString Viewutil::msIec450Identity() const
+{
+    return m_msIec450Identity;
+}
+
+QString Viewutil::mrIec450Summary() const
+{
+    return m_mrIec450Summary;
+}
+
+QString Viewutil::mrIec450Details() const
+{
+    return m_mrIec450Details;
+}
+
+QString Viewutil::rowDetail(const QString &row) const
+{
+    return Iec450::rowDetail(row);
+}
+
+void Viewutil::setMsIec450Enabled(bool msIec450Enabled)
+{
+    m_msIec450Enabled = msIec450Enabled;
+    emit sendMsIec450EnabledChanged();
+}
+
+void Viewutil::setMsIec450Identity(const QString &msIec450Identity)
+{
+    m_msIec450Identity = msIec450Identity;
+    emit sendMsIec450IdentityChanged();
+}
+
+void Viewutil::setMrIec450Summary(const QString &mrIec450Summary)
+{
+    m_mrIec450Summary = mrIec450Summary;
+    emit sendMrIec450SummaryChanged();
+}
+
+void Viewutil::setMrIec450Details(const QString &mrIec450Details)
+{
+    m_mrIec450Details = mrIec450Details;
+    emit sendMrIec450DetailsChanged();
 }

@@ -63,6 +63,12 @@ class Viewutil : public QObject
     Q_PROPERTY(bool msShowWiredIfaceErrorStatus READ msShowWiredIfaceErrorStatus WRITE setMsShowWiredIfaceErrorStatus NOTIFY sendMsShowWiredIfaceErrorStatusChanged)
     Q_PROPERTY(bool msAllowOsChooseIfaceStatus READ msAllowOsChooseIfaceStatus WRITE setMsAllowOsChooseIfaceStatus NOTIFY sendMsAllowOsChooseIfaceStatusChanged)
     Q_PROPERTY(double msDefaultTxInterval READ msDefaultTxInterval WRITE setMsDefaultTxInterval NOTIFY sendMsDefaultTxIntervalChanged)
+    // IEC 61162-450: the sender's option and source identity, and the TAG
+    // sources the receiver has seen.
+    Q_PROPERTY(bool msIec450Enabled READ msIec450Enabled WRITE setMsIec450Enabled NOTIFY sendMsIec450EnabledChanged)
+    Q_PROPERTY(QString msIec450Identity READ msIec450Identity WRITE setMsIec450Identity NOTIFY sendMsIec450IdentityChanged)
+    Q_PROPERTY(QString mrIec450Summary READ mrIec450Summary WRITE setMrIec450Summary NOTIFY sendMrIec450SummaryChanged)
+    Q_PROPERTY(QString mrIec450Details READ mrIec450Details WRITE setMrIec450Details NOTIFY sendMrIec450DetailsChanged)
 
 public:
     explicit Viewutil(QObject *parent = nullptr);
@@ -120,6 +126,13 @@ public:
     bool msShowWiredIfaceErrorStatus() const;
     bool msAllowOsChooseIfaceStatus() const;
     double msDefaultTxInterval() const;
+    bool msIec450Enabled() const;
+    QString msIec450Identity() const;
+    QString mrIec450Summary() const;
+    QString mrIec450Details() const;
+
+    // The hover text of a list row: its TAG block's source and verdict.
+    Q_INVOKABLE QString rowDetail(const QString &row) const;
 
     void setMrGrpIpAddress(const QString &mrGrpIpAddress);
     void setMrGrpPortNumber(const QString &mrGrpPortNumber);
@@ -174,6 +187,10 @@ public:
     void setMsShowWiredIfaceErrorStatus(bool msShowWiredIfaceErrorStatus);
     void setMsAllowOsChooseIfaceStatus(bool msAllowOsChooseIfaceStatus);
     void setMsDefaultTxInterval(double msDefaultTxInterval);
+    void setMsIec450Enabled(bool msIec450Enabled);
+    void setMsIec450Identity(const QString &msIec450Identity);
+    void setMrIec450Summary(const QString &mrIec450Summary);
+    void setMrIec450Details(const QString &mrIec450Details);
 
 signals:
     void sendMrGrpIpAddressChanged();
@@ -233,6 +250,10 @@ signals:
     void sendMsShowWiredIfaceErrorStatusChanged();
     void sendMsAllowOsChooseIfaceStatusChanged();
     void sendMsDefaultTxIntervalChanged();
+    void sendMsIec450EnabledChanged();
+    void sendMsIec450IdentityChanged();
+    void sendMrIec450SummaryChanged();
+    void sendMrIec450DetailsChanged();
 
 private:
     QString m_mrGrpIpAddress;
@@ -288,4 +309,8 @@ private:
     bool m_msShowWiredIfaceErrorStatus = false;
     bool m_msAllowOsChooseIfaceStatus = false;
     double m_msDefaultTxInterval = 0.0;
+    bool m_msIec450Enabled = false;
+    QString m_msIec450Identity;
+    QString m_mrIec450Summary;
+    QString m_mrIec450Details;
 };

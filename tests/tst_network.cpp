@@ -1,6 +1,7 @@
 #include <QNetworkDatagram>
 #include <QProcess>
 #include <QtEndian>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -194,6 +195,7 @@ private slots:
     void topology();
     void receiving();
     void transmitting();
+    void iec450BetweenHosts();
 };
 
 void TestNetwork::initTestCase()
@@ -371,6 +373,43 @@ void TestNetwork::transmitting()
     program.startSender(false, {QStringLiteral("$QCTX,2*00")});
     QTRY_VERIFY(totals.size() >= 2);
     QCOMPARE(totals.mid(0, 2), QStringList({QStringLiteral("1"), QStringLiteral("2")}));
+}
+
+void TestNetwork::iec450BetweenHosts()
+{
+    Lab lab(QStringLiteral("eth0 198.51.100.1/26 198.51.100.2"), QStringLiteral("eth0"));
+    QVERIFY2(lab.ok(), qPrintable(lab.error()));
+    Program receiver, sender;
+    {
+        Inside inP(Lab::peer(0));
+        QVERIFY(inP.ok());
+        receiver.connectReceiver(false);
+        QCOMPARE(receiver.view.mrConnectionStatus(), QStringLiteral("Connected"));
+    }
+    Inside inH(Lab::host());
+    sender.view.setMsIec450Identity(QStringLiteral("E1"));
+    sender.view.setMsIec450Enabled(true);
+    QVERIFY(!sender.view.msIec450Enabled() && sender.view.msErrorMessage().contains(QLatin1String("EI0001")));
+    sender.view.setMsIec450Identity(QStringLiteral("ei0001"));
+    sender.view.setMsIec450Enabled(true);
+    sender.startSender(false, {QStringLiteral("$QCTX,1*00")});
+
+    const QString row = QStringLiteral("\\s:EI0001,n:1*0D\\$QCTX,1*00");
+    QTRY_VERIFY(receiver.mrSources.contains(row + QStringLiteral("@198.51.100.1")));
+    QVERIFY(receiver.view.rowDetail(row).startsWith(QLatin1String("Source EI0001, line 1")));
+    QCOMPARE(receiver.view.mrIec450Summary(), QStringLiteral("TAG sources: 1, lost: 0"));
+    // Two sentences of another source in one datagram, one lost between them.
+    QUdpSocket other;
+    other.writeDatagram(QByteArray("UdPbC", 6) + "\\s:XX0001,n:1*01\\$A*00\r\n\\s:XX0001,n:3*03\\$B*00\r\n",
+                        QHostAddress(kGroup), kPort);
+    QTRY_COMPARE(receiver.view.mrIec450Summary(), QStringLiteral("TAG sources: 2, lost: 1"));
+    QVERIFY(receiver.mrRows.contains(QStringLiteral("\\s:XX0001,n:1*01\\$A*00")));
+    QCOMPARE(sender.msRows.first(), row);
+    QCOMPARE(sender.view.msTotalBytesSent().toInt(), sender.view.msTotalSentencesSent().toInt() * 35);
+    // Remembered beside the settings file, which keeps its keys.
+    QCOMPARE(QSettings(sender.dir.filePath(QStringLiteral("settings/preferences.ini")), QSettings::IniFormat)
+                 .value(QStringLiteral("sender/sourceIdentity")),
+             QVariant(QStringLiteral("EI0001")));
 }
 
 QTEST_GUILESS_MAIN(TestNetwork)

@@ -1,8 +1,10 @@
 #include <QSignalSpy>
+#include <QRegularExpression>
 #include <QTest>
 
 #include <climits>
 
+#include "iec450.h"
 #include "ifaceselect.h"
 #include "listutil.h"
 #include "recvutil.h"
@@ -31,6 +33,12 @@ private slots:
     void datagramSentence();
     void captureFormats_data();
     void captureFormats();
+    void iec450Datagram_data();
+    void iec450Datagram();
+    void iec450Wire_data();
+    void iec450Wire();
+    void iec450Lost_data();
+    void iec450Lost();
     void txInterval_data();
     void txInterval();
     void rowStore();
@@ -230,6 +238,114 @@ void TestRules::captureFormats()
     const QDateTime start(QDate(2026, 12, 7), QTime(4, 5, 6));
     QCOMPARE(captureLine(sentence, dated, start.date(), start.time()), line);
     QCOMPARE(captureFileName(start), QStringLiteral("QCX NMEA LOG 26.12.07 04.05.06.txt"));
+}
+
+void TestRules::iec450Datagram_data()
+{
+    // Rows and their hover texts, '|' between them.
+    QTest::addColumn<QByteArray>("datagram");
+    QTest::addColumn<QString>("rows");
+    QTest::addColumn<QString>("details");
+    const QByteArray h("UdPbC", 6);
+    const QString ok = QStringLiteral("Source EI0001, line 1, TAG checksum correct");
+    QTest::newRow("unframed as before") << QByteArray("$A*00\r\n$B*00\r\n") << "$A*00\r\n$B*00" << "";
+    QTest::newRow("two sentences") << h + "\\s:EI0001,n:1*0D\\$A*00\r\n\n\\s:EI0001,n:2*0e\\$B*00\r\n"
+                                   << "\\s:EI0001,n:1*0D\\$A*00|\\s:EI0001,n:2*0e\\$B*00"
+                                   << ok + "|Source EI0001, line 2, TAG checksum correct";
+    QTest::newRow("header cut before NUL") << QByteArray("UdPbC") << "truncated datagram header UdPbC, 5 bytes" << "";
+    QTest::newRow("header cut shorter") << QByteArray("UdPb") << "UdPb" << "";
+    QTest::newRow("header alone") << h << "empty datagram UdPbC, 6 bytes" << "";
+    QTest::newRow("line ends alone") << h + " \r\n\r\n" << "empty datagram UdPbC, 11 bytes" << "";
+    QTest::newRow("binary transfer") << QByteArray("RaUdP\0\0\xff\n", 9) << "binary datagram RaUdP, 9 bytes" << "";
+    QTest::newRow("TAG block not closed") << h + "\\s:EI0001,n:1*0D$A*00" << "\\s:EI0001,n:1*0D$A*00"
+                                          << "Source EI0001, line 1, TAG block not closed";
+    QTest::newRow("wrong TAG checksum") << h + "\\s:EI0001,n:1*0E\\$A*00" << "\\s:EI0001,n:1*0E\\$A*00"
+                                        << "Source EI0001, line 1, TAG checksum wrong";
+    QTest::newRow("no TAG checksum") << h + "\\n:1\\$A*00" << "\\n:1\\$A*00" << "No source, line 1, TAG block without checksum";
+    QTest::newRow("several TAG blocks") << h + "\\c:1700000000*5F\\\\s:EI0001,n:1*0D\\$A*00"
+                                        << "\\c:1700000000*5F\\\\s:EI0001,n:1*0D\\$A*00" << ok;
+    QTest::newRow("line count out of range") << h + "\\s:EI0001,n:1000*3D\\$A" << "\\s:EI0001,n:1000*3D\\$A"
+                                             << "Source EI0001, TAG checksum correct";
+    QTest::newRow("control and non-ASCII bytes") << h + QByteArray("$A,\0\t\xb0\x85\x7f*00", 11) << "$A,<00><09>°<85><7F>*00" << "";
+    QByteArray many = h;
+    for (int i = 0; i < 1000; ++i)
+        many += "$A*00\n";
+    QTest::newRow("1,000 lines") << many << QStringList(1000, QStringLiteral("$A*00")).join(QLatin1Char('|'))
+                                 << QStringList(1000, QString()).join(QLatin1Char('|'));
+}
+
+void TestRules::iec450Datagram()
+{
+    QFETCH(QByteArray, datagram);
+    QFETCH(QString, rows);
+    QFETCH(QString, details);
+    const Iec450::Datagram parsed = Iec450::parseDatagram(datagram);
+    QCOMPARE(parsed.rows.join(QLatin1Char('|')), rows);
+    QStringList hover;
+    for (const QString &row : parsed.rows) {
+        hover << Iec450::rowDetail(row);
+        // Each row is exactly one line of the capture file, and text.
+        const QString line = captureLine(row, QString());
+        QVERIFY(!parsed.framed || line == row + QLatin1Char('\n'));
+        QVERIFY(!parsed.framed || !row.contains(QRegularExpression(QStringLiteral("[\\x00-\\x1f\\x7f-\\x9f]"))));
+    }
+    QCOMPARE(hover.join(QLatin1Char('|')), details);
+}
+
+void TestRules::iec450Wire_data()
+{
+    QTest::addColumn<QString>("sentence");
+    QTest::addColumn<QString>("identity");
+    QTest::addColumn<int>("previous");
+    QTest::addColumn<QByteArray>("wire");
+    const QByteArray h("UdPbC", 6);
+    QTest::newRow("first") << "$HEHDT,1,T*00" << "EI0001" << 0
+                           << h + "\\s:EI0001,n:1*0D\\$HEHDT,1,T*00\r\n";
+    QTest::newRow("999th, line end not doubled") << "$A*00\r\n" << "EI0001" << 998
+                                                 << h + "\\s:EI0001,n:999*05\\$A*00\r\n";
+    QTest::newRow("after 999 comes 1") << "$A*00" << "GP0001" << 999
+                                       << h + "\\s:GP0001,n:1*16\\$A*00\r\n";
+    QTest::newRow("lower-case identity refused") << "$A*00" << "ei0001" << 0 << QByteArray();
+    QTest::newRow("five digits refused") << "$A*00" << "EI00012" << 0 << QByteArray();
+}
+
+void TestRules::iec450Wire()
+{
+    QFETCH(QString, sentence);
+    QFETCH(QString, identity);
+    QFETCH(int, previous);
+    QFETCH(QByteArray, wire);
+    QCOMPARE(Iec450::identityError(identity).isEmpty(), !wire.isEmpty());
+    if (!wire.isEmpty())
+        QCOMPARE(Iec450::sentenceDatagram(sentence.toLatin1(), identity, Iec450::nextLineCount(previous)), wire);
+}
+
+void TestRules::iec450Lost_data()
+{
+    // Source letter and line count per sentence; '!' marks a damaged TAG block.
+    QTest::addColumn<QString>("lines");
+    QTest::addColumn<int>("lost");
+    QTest::newRow("in order") << "A1 A2 A3" << 0;
+    QTest::newRow("two missing") << "A1 A2 A5" << 2;
+    QTest::newRow("wrap") << "A998 A999 A1 A2" << 0;
+    QTest::newRow("jump across the wrap") << "A998 A2" << 2;
+    QTest::newRow("repeat") << "A5 A5 A6" << 0;
+    QTest::newRow("sources apart") << "A1 B7 A2 B8 A4" << 1;
+    QTest::newRow("damaged line taken as the next") << "A1 A9! A3" << 0;
+}
+
+void TestRules::iec450Lost()
+{
+    QFETCH(QString, lines);
+    QFETCH(int, lost);
+    Iec450::SourceCounter counter;
+    for (const QString &line : lines.split(QLatin1Char(' '))) {
+        const bool damaged = line.endsWith(QLatin1Char('!'));
+        counter.count({damaged ? Iec450::TagVerdict::WrongChecksum : Iec450::TagVerdict::Correct, line.left(1),
+                       line.mid(1).remove(QLatin1Char('!')).toInt(), 1});
+    }
+    QCOMPARE(counter.totalLost(), lost);
+    QVERIFY(counter.summary().endsWith(QStringLiteral("lost: %1").arg(lost)));
 }
 
 void TestRules::txInterval_data()
