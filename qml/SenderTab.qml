@@ -148,16 +148,22 @@ Rectangle {
                             }
                         }
 
-                        // Invisible twin of the receiver's "Save NMEA To File" row, so that
+                        // In the place of the receiver's "Save NMEA To File" row, so that
                         // both "Settings" boxes are equally high.
                         RowLayout {
                             spacing: 10
 
                             CheckBox {
-                                opacity: 0
-                                enabled: false
-                                focusPolicy: Qt.NoFocus
-                                Accessible.ignored: true
+                                id: liveTimeChkBox
+                                objectName: "liveTimeChkBox"
+                                text: "Live Time"
+                                checked: viewutil ? viewutil.msLiveTime : false
+                                Accessible.name: text
+                                Accessible.onToggleAction: if (enabled) toggle()
+                                onCheckedChanged: {
+                                    if (viewutil && viewutil.msLiveTime !== checked)
+                                        viewutil.msLiveTime = checked
+                                }
                             }
                         }
                     }
@@ -354,6 +360,12 @@ Rectangle {
                             }
                         }
                     }
+                }
+
+                ReplayBox {
+                    id: replayBox
+                    objectName: "replayBox"
+                    Layout.fillWidth: true
                 }
 
                 GroupBox {

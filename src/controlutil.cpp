@@ -1,9 +1,14 @@
 #include "controlutil.h"
 
 #include <QDebug>
+#include <QUrl>
 
 #include "settingskeys.h"
 #include "viewutil.h"
+
+namespace {
+const QString kLiveTimeKey = QStringLiteral("sender/liveTime");
+}
 
 ControlutilPaths ControlutilPaths::platformDefaults()
 {
@@ -19,10 +24,12 @@ Controlutil::Controlutil(Viewutil *viewutil, const ControlutilPaths &paths, QObj
     : QObject(parent)
     , m_viewutil(viewutil)
     , m_jsonutil(paths.settingsDirectory)
+    , m_prefsutil(paths.settingsDirectory)
     , m_saveutil(paths.captureDirectory, paths.fallbackCaptureDirectory)
 {
     qInfo() << "Controlutil initialized";
     makeConnections();
+    m_viewutil->setMsLiveTime(m_prefsutil.value(kLiveTimeKey, false).toBool());
 }
 
 void Controlutil::makeConnections()
@@ -44,6 +51,7 @@ void Controlutil::makeConnections()
     connect(this, &Controlutil::sendMsCustomNmeaSentenceValidate, &m_validateutil,
             &Validateutil::recvMsCustomNmeaSentenceValidate);
     connect(this, &Controlutil::sendMsOsSelectInterfaceStatus, &m_sendutil, &Sendutil::recvMsOsSelectInterfaceStatus);
+    connect(this, &Controlutil::sendMsLiveTime, &m_sendutil, &Sendutil::recvMsLiveTime);
     connect(this, &Controlutil::sendLoadAppSettings, &m_jsonutil, &Jsonutil::recvLoadAppSettings);
     connect(this, &Controlutil::sendSaveAppSettings, &m_jsonutil, &Jsonutil::recvSaveAppSettings);
 
@@ -60,6 +68,9 @@ void Controlutil::makeConnections()
     connect(view, &Viewutil::sendSaveAppSettings, this, &Controlutil::recvSaveAppSettings);
     connect(view, &Viewutil::sendMrAllowOsChooseIfaceStatusChanged, this, &Controlutil::recvMrOsSelectInterfaceStatus);
     connect(view, &Viewutil::sendMsAllowOsChooseIfaceStatusChanged, this, &Controlutil::recvMsOsSelectInterfaceStatus);
+    connect(view, &Viewutil::sendMsLiveTimeChanged, this, &Controlutil::recvMsLiveTime);
+    connect(view, &Viewutil::sendMsReplayFilePathChanged, this, &Controlutil::recvMsReplayFilePath);
+    connect(view, &Viewutil::sendMsReplayLoopChanged, this, [this] { m_replayutil.setLoop(m_viewutil->msReplayLoop()); });
 
     connect(&m_jsonutil, &Jsonutil::sendAppSettings, this, &Controlutil::recvAppSettings);
     connect(&m_jsonutil, &Jsonutil::sendJsonErrorMessage, this, &Controlutil::recvJsonErrorMessage);
@@ -84,6 +95,13 @@ void Controlutil::makeConnections()
     connect(&m_sendutil, &Sendutil::sendMsTransmissionData, this, &Controlutil::recvMsTransmissionData);
     connect(&m_sendutil, &Sendutil::sendMsInfoMessage, this, &Controlutil::recvMsInfoMessage);
     connect(&m_sendutil, &Sendutil::sendMsErrorMessage, this, &Controlutil::recvMsErrorMessage);
+
+    connect(&m_replayutil, &Replayutil::sendSentence, &m_sendutil, &Sendutil::recvMsReplaySentence);
+    connect(&m_replayutil, &Replayutil::sendActive, &m_sendutil, &Sendutil::recvMsReplayActive);
+    connect(&m_replayutil, &Replayutil::sendActive, view, &Viewutil::setMsReplayActive);
+    connect(&m_replayutil, &Replayutil::sendProgress, this, &Controlutil::recvMsReplayProgress);
+    connect(&m_replayutil, &Replayutil::sendInfoMessage, this, &Controlutil::recvMsInfoMessage);
+    connect(&m_replayutil, &Replayutil::sendErrorMessage, this, &Controlutil::recvMsErrorMessage);
 }
 
 void Controlutil::recvMrConnectionToggle()
@@ -133,6 +151,9 @@ void Controlutil::recvMsNmeaData(QString connectionStatus, QString nmeaSentence,
     m_viewutil->setMsConnectionStatus(connectionStatus);
     m_viewutil->setMsNmeaSentence(nmeaSentence);
     m_viewutil->setMsSrcIpAddress(sourceIp);
+    // A replay goes through the sender's socket and ends with it.
+    if (connectionStatus == QLatin1String("Stopped") || connectionStatus == QLatin1String("Error"))
+        m_replayutil.stop();
 }
 
 void Controlutil::recvMrSocketValidateResult(bool socketStatus, QString socketMessage)
@@ -290,4 +311,43 @@ QVariantMap Controlutil::collectAppSettingsFromView() const
     for (const SettingsKey &key : settingsKeys())
         s.insert(QLatin1String(key.name), settingsValue(key, m_viewutil->property(key.name)));
     return s;
+}
+
+void Controlutil::recvMsLiveTime()
+{
+    const bool liveTime = m_viewutil->msLiveTime();
+    qInfo() << "Ms live time = " << liveTime;
+    if (m_prefsutil.value(kLiveTimeKey, false).toBool() != liveTime)
+        m_prefsutil.setValue(kLiveTimeKey, liveTime);
+    emit sendMsLiveTime(liveTime);
+}
+
+void Controlutil::recvMsReplayFilePath()
+{
+    QString path = m_viewutil->msReplayFilePath();
+    if (path.isEmpty()) {
+        m_replayutil.stop();
+        return;
+    }
+    // A file dialog gives a URL.
+    if (path.startsWith(QLatin1String("file:")))
+        path = QUrl(path).toLocalFile();
+    if (!m_sendutil.isRunning()) {
+        const QString text = QStringLiteral("Start The Sender Before Replaying A File");
+        m_viewutil->setMsErrorMessage(text);
+        m_viewutil->setMsInfoMessage(text);
+        return;
+    }
+    qInfo() << "Ms replay of" << path;
+    m_replayutil.start(path, txIntervalMsFromTenths(m_viewutil->msTxInterval()), m_viewutil->msReplaySpeed(),
+                       m_viewutil->msReplayLoop());
+}
+
+void Controlutil::recvMsReplayProgress(qint64 line, qint64 lines, qint64 skipped)
+{
+    m_viewutil->setMsReplayProgress(lines > 0 ? double(line) / double(lines) : 0.0);
+    QString text = QStringLiteral("Line %1 of %2").arg(line).arg(lines);
+    if (skipped > 0)
+        text += QStringLiteral(", %1 Skipped").arg(skipped);
+    m_viewutil->setMsReplayPosition(text);
 }

@@ -6,7 +6,9 @@
 #include <QVariantMap>
 
 #include "jsonutil.h"
+#include "prefsutil.h"
 #include "recvutil.h"
+#include "replayutil.h"
 #include "saveutil.h"
 #include "sendutil.h"
 #include "validateutil.h"
@@ -50,6 +52,7 @@ signals:
     void sendMrOsSelectInterfaceStatus(bool isOsSelectIfaceStatus);
     void sendMsOsSelectInterfaceStatus(bool isOsSelectIfaceStatus);
     void sendMrIncludeDateTimeInNmeaSaveFile(bool includeDateTimeStatus);
+    void sendMsLiveTime(bool isLiveTime);
 
 public slots:
     void recvMrConnectionToggle();
@@ -77,6 +80,9 @@ public slots:
     void recvJsonInfoMessage(QString infoMsg);
     void recvMrOsSelectInterfaceStatus();
     void recvMsOsSelectInterfaceStatus();
+    void recvMsLiveTime();
+    void recvMsReplayFilePath();
+    void recvMsReplayProgress(qint64 line, qint64 lines, qint64 skipped);
 
 private:
     void makeConnections();
@@ -89,8 +95,10 @@ private:
     // Declaration order is construction order; destruction runs in reverse,
     // so the capture file closes first and the settings file goes last.
     Jsonutil m_jsonutil;
+    Prefsutil m_prefsutil;
     Validateutil m_validateutil;
     Recvutil m_recvutil;
     Sendutil m_sendutil;
     Saveutil m_saveutil;
+    Replayutil m_replayutil;
 };

@@ -1,10 +1,13 @@
 #pragma once
 
+#include <QDateTime>
 #include <QHostAddress>
 #include <QNetworkInterface>
 #include <QObject>
 #include <QString>
 #include <QStringList>
+
+#include <functional>
 
 class QTimer;
 class QUdpSocket;
@@ -20,6 +23,10 @@ public:
     explicit Sendutil(QObject *parent = nullptr);
     ~Sendutil() override;
 
+    bool isRunning() const;
+    // Where live time is read from; the system's UTC clock unless a test sets another.
+    void setClock(std::function<QDateTime()> clock);
+
 signals:
     void sendMsNmeaData(const QString &connectionStatus, const QString &nmeaSentence,
                         const QString &sourceIp, const QString &sourcePort);
@@ -33,6 +40,9 @@ public slots:
     void recvMsTxTransmissionInterval(double txIntervalInSec);
     void recvStopSender();
     void recvMsOsSelectInterfaceStatus(bool isOsSelectIfaceStatus);
+    void recvMsLiveTime(bool isLiveTime);
+    void recvMsReplayActive(bool isReplayActive);
+    void recvMsReplaySentence(const QString &sentence);
 
 private slots:
     void sendNmeaData();
@@ -45,6 +55,7 @@ private:
     void bindOnOsSelectedInterface();
     void startSender();
     void startTxTimer();
+    void transmit(const QString &sentence);
 
     QUdpSocket *udpSocket = nullptr;
     QHostAddress grpIpAddress;
@@ -59,5 +70,8 @@ private:
     QNetworkInterface activeIface;
     bool isOsSelectIfaceStatus = false;
     bool isTransmitting = false;
+    bool isLiveTime = false;
+    bool isReplayActive = false;
+    std::function<QDateTime()> clock = [] { return QDateTime::currentDateTimeUtc(); };
     QTimer *txTimer = nullptr;
 };

@@ -63,6 +63,13 @@ class Viewutil : public QObject
     Q_PROPERTY(bool msShowWiredIfaceErrorStatus READ msShowWiredIfaceErrorStatus WRITE setMsShowWiredIfaceErrorStatus NOTIFY sendMsShowWiredIfaceErrorStatusChanged)
     Q_PROPERTY(bool msAllowOsChooseIfaceStatus READ msAllowOsChooseIfaceStatus WRITE setMsAllowOsChooseIfaceStatus NOTIFY sendMsAllowOsChooseIfaceStatusChanged)
     Q_PROPERTY(double msDefaultTxInterval READ msDefaultTxInterval WRITE setMsDefaultTxInterval NOTIFY sendMsDefaultTxIntervalChanged)
+    Q_PROPERTY(bool msLiveTime READ msLiveTime WRITE setMsLiveTime NOTIFY sendMsLiveTimeChanged)
+    Q_PROPERTY(QString msReplayFilePath READ msReplayFilePath WRITE setMsReplayFilePath NOTIFY sendMsReplayFilePathChanged)
+    Q_PROPERTY(bool msReplayActive READ msReplayActive WRITE setMsReplayActive NOTIFY sendMsReplayActiveChanged)
+    Q_PROPERTY(int msReplaySpeed READ msReplaySpeed WRITE setMsReplaySpeed NOTIFY sendMsReplaySpeedChanged)
+    Q_PROPERTY(bool msReplayLoop READ msReplayLoop WRITE setMsReplayLoop NOTIFY sendMsReplayLoopChanged)
+    Q_PROPERTY(double msReplayProgress READ msReplayProgress WRITE setMsReplayProgress NOTIFY sendMsReplayProgressChanged)
+    Q_PROPERTY(QString msReplayPosition READ msReplayPosition WRITE setMsReplayPosition NOTIFY sendMsReplayPositionChanged)
 
 public:
     explicit Viewutil(QObject *parent = nullptr);
@@ -120,6 +127,13 @@ public:
     bool msShowWiredIfaceErrorStatus() const;
     bool msAllowOsChooseIfaceStatus() const;
     double msDefaultTxInterval() const;
+    bool msLiveTime() const;
+    QString msReplayFilePath() const;
+    bool msReplayActive() const;
+    int msReplaySpeed() const;
+    bool msReplayLoop() const;
+    double msReplayProgress() const;
+    QString msReplayPosition() const;
 
     void setMrGrpIpAddress(const QString &mrGrpIpAddress);
     void setMrGrpPortNumber(const QString &mrGrpPortNumber);
@@ -174,6 +188,13 @@ public:
     void setMsShowWiredIfaceErrorStatus(bool msShowWiredIfaceErrorStatus);
     void setMsAllowOsChooseIfaceStatus(bool msAllowOsChooseIfaceStatus);
     void setMsDefaultTxInterval(double msDefaultTxInterval);
+    void setMsLiveTime(bool msLiveTime);
+    void setMsReplayFilePath(const QString &msReplayFilePath);
+    void setMsReplayActive(bool msReplayActive);
+    void setMsReplaySpeed(int msReplaySpeed);
+    void setMsReplayLoop(bool msReplayLoop);
+    void setMsReplayProgress(double msReplayProgress);
+    void setMsReplayPosition(const QString &msReplayPosition);
 
 signals:
     void sendMrGrpIpAddressChanged();
@@ -233,6 +254,13 @@ signals:
     void sendMsShowWiredIfaceErrorStatusChanged();
     void sendMsAllowOsChooseIfaceStatusChanged();
     void sendMsDefaultTxIntervalChanged();
+    void sendMsLiveTimeChanged();
+    void sendMsReplayFilePathChanged();
+    void sendMsReplayActiveChanged();
+    void sendMsReplaySpeedChanged();
+    void sendMsReplayLoopChanged();
+    void sendMsReplayProgressChanged();
+    void sendMsReplayPositionChanged();
 
 private:
     QString m_mrGrpIpAddress;
@@ -288,4 +316,11 @@ private:
     bool m_msShowWiredIfaceErrorStatus = false;
     bool m_msAllowOsChooseIfaceStatus = false;
     double m_msDefaultTxInterval = 0.0;
+    bool m_msLiveTime = false;
+    QString m_msReplayFilePath;
+    bool m_msReplayActive = false;
+    int m_msReplaySpeed = 1;
+    bool m_msReplayLoop = false;
+    double m_msReplayProgress = 0.0;
+    QString m_msReplayPosition;
 };
