@@ -105,7 +105,7 @@ GroupBox {
             Label {
                 id: replayPositionLbl
                 objectName: "replayPositionLbl"
-                Layout.preferredWidth: 220
+                Layout.preferredWidth: 250
                 textFormat: Text.PlainText
                 elide: Text.ElideRight
                 text: viewutil ? viewutil.msReplayPosition : ""
