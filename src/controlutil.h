@@ -98,7 +98,8 @@ private:
     Prefsutil m_prefsutil;
     Validateutil m_validateutil;
     Recvutil m_recvutil;
+    // Made before the sender, so still there when the sender's last "Stopped" ends a replay.
+    Replayutil m_replayutil;
     Sendutil m_sendutil;
     Saveutil m_saveutil;
-    Replayutil m_replayutil;
 };
