@@ -167,6 +167,20 @@ Rectangle {
                                     viewutil.msIec450Enabled = checked
                                 }
                             }
+
+                            CheckBox {
+                                id: liveTimeChkBox
+                                objectName: "liveTimeChkBox"
+                                text: "Live Time"
+                                checked: viewutil ? viewutil.msLiveTime : false
+                                Accessible.name: text
+                                Accessible.onToggleAction: if (enabled) toggle()
+                                Accessible.onPressAction: if (enabled) toggle()
+                                onCheckedChanged: {
+                                    if (viewutil && viewutil.msLiveTime !== checked)
+                                        viewutil.msLiveTime = checked
+                                }
+                            }
                         }
                     }
                 }
@@ -392,6 +406,12 @@ Rectangle {
                             }
                         }
                     }
+                }
+
+                ReplayBox {
+                    id: replayBox
+                    objectName: "replayBox"
+                    Layout.fillWidth: true
                 }
 
                 GroupBox {

@@ -9,7 +9,7 @@ PACKAGES=(
   qt6-svg-dev qt6-tools-dev libqt6svg6
   qml6-module-qtquick qml6-module-qtquick-controls qml6-module-qtquick-layouts
   qml6-module-qtquick-window qml6-module-qtquick-templates qml6-module-qtqml-workerscript
-  qml6-module-qtquick-dialogs qml6-module-qttest qml6-module-qtqml
+  qml6-module-qtquick-dialogs qml6-module-qt-labs-folderlistmodel qml6-module-qttest qml6-module-qtqml
   qt6-qpa-plugins libgl-dev
   iproute2 util-linux xvfb xauth libxcb1-dev
   dpkg-dev desktop-file-utils appstream

@@ -1,6 +1,7 @@
 #include "controlutil.h"
 
 #include <QDebug>
+#include <QUrl>
 
 #include "iec450.h"
 #include "settingskeys.h"
@@ -9,6 +10,7 @@
 namespace {
 const QString iec450EnabledKey = QStringLiteral("sender/iec450");
 const QString iec450IdentityKey = QStringLiteral("sender/sourceIdentity");
+const QString kLiveTimeKey = QStringLiteral("sender/liveTime");
 }
 
 ControlutilPaths ControlutilPaths::platformDefaults()
@@ -34,6 +36,7 @@ Controlutil::Controlutil(Viewutil *viewutil, const ControlutilPaths &paths, QObj
     m_viewutil->setMsIec450Enabled(m_prefsutil.value(iec450EnabledKey, false).toBool());
     makeConnections();
     recvMsIec450();
+    m_viewutil->setMsLiveTime(m_prefsutil.value(kLiveTimeKey, false).toBool());
 }
 
 void Controlutil::makeConnections()
@@ -56,6 +59,7 @@ void Controlutil::makeConnections()
             &Validateutil::recvMsCustomNmeaSentenceValidate);
     connect(this, &Controlutil::sendMsOsSelectInterfaceStatus, &m_sendutil, &Sendutil::recvMsOsSelectInterfaceStatus);
     connect(this, &Controlutil::sendMsIec450, &m_sendutil, &Sendutil::recvMsIec450);
+    connect(this, &Controlutil::sendMsLiveTime, &m_sendutil, &Sendutil::recvMsLiveTime);
     connect(this, &Controlutil::sendLoadAppSettings, &m_jsonutil, &Jsonutil::recvLoadAppSettings);
     connect(this, &Controlutil::sendSaveAppSettings, &m_jsonutil, &Jsonutil::recvSaveAppSettings);
 
@@ -74,6 +78,9 @@ void Controlutil::makeConnections()
     connect(view, &Viewutil::sendMsAllowOsChooseIfaceStatusChanged, this, &Controlutil::recvMsOsSelectInterfaceStatus);
     connect(view, &Viewutil::sendMsIec450EnabledChanged, this, &Controlutil::recvMsIec450);
     connect(view, &Viewutil::sendMsIec450IdentityChanged, this, &Controlutil::recvMsIec450);
+    connect(view, &Viewutil::sendMsLiveTimeChanged, this, &Controlutil::recvMsLiveTime);
+    connect(view, &Viewutil::sendMsReplayFilePathChanged, this, &Controlutil::recvMsReplayFilePath);
+    connect(view, &Viewutil::sendMsReplayLoopChanged, this, [this] { m_replayutil.setLoop(m_viewutil->msReplayLoop()); });
 
     connect(&m_jsonutil, &Jsonutil::sendAppSettings, this, &Controlutil::recvAppSettings);
     connect(&m_jsonutil, &Jsonutil::sendJsonErrorMessage, this, &Controlutil::recvJsonErrorMessage);
@@ -99,6 +106,13 @@ void Controlutil::makeConnections()
     connect(&m_sendutil, &Sendutil::sendMsTransmissionData, this, &Controlutil::recvMsTransmissionData);
     connect(&m_sendutil, &Sendutil::sendMsInfoMessage, this, &Controlutil::recvMsInfoMessage);
     connect(&m_sendutil, &Sendutil::sendMsErrorMessage, this, &Controlutil::recvMsErrorMessage);
+
+    connect(&m_replayutil, &Replayutil::sendSentence, &m_sendutil, &Sendutil::recvMsReplaySentence);
+    connect(&m_replayutil, &Replayutil::sendActive, &m_sendutil, &Sendutil::recvMsReplayActive);
+    connect(&m_replayutil, &Replayutil::sendActive, view, &Viewutil::setMsReplayActive);
+    connect(&m_replayutil, &Replayutil::sendProgress, this, &Controlutil::recvMsReplayProgress);
+    connect(&m_replayutil, &Replayutil::sendInfoMessage, this, &Controlutil::recvMsInfoMessage);
+    connect(&m_replayutil, &Replayutil::sendErrorMessage, this, &Controlutil::recvMsErrorMessage);
 }
 
 void Controlutil::recvMrConnectionToggle()
@@ -148,6 +162,9 @@ void Controlutil::recvMsNmeaData(QString connectionStatus, QString nmeaSentence,
     m_viewutil->setMsConnectionStatus(connectionStatus);
     m_viewutil->setMsNmeaSentence(nmeaSentence);
     m_viewutil->setMsSrcIpAddress(sourceIp);
+    // A replay goes through the sender's socket and ends with it.
+    if (connectionStatus == QLatin1String("Stopped") || connectionStatus == QLatin1String("Error"))
+        m_replayutil.stop();
 }
 
 void Controlutil::recvMrSocketValidateResult(bool socketStatus, QString socketMessage)
@@ -331,4 +348,43 @@ QVariantMap Controlutil::collectAppSettingsFromView() const
     for (const SettingsKey &key : settingsKeys())
         s.insert(QLatin1String(key.name), settingsValue(key, m_viewutil->property(key.name)));
     return s;
+}
+
+void Controlutil::recvMsLiveTime()
+{
+    const bool liveTime = m_viewutil->msLiveTime();
+    qInfo() << "Ms live time = " << liveTime;
+    if (m_prefsutil.value(kLiveTimeKey, false).toBool() != liveTime)
+        m_prefsutil.setValue(kLiveTimeKey, liveTime);
+    emit sendMsLiveTime(liveTime);
+}
+
+void Controlutil::recvMsReplayFilePath()
+{
+    QString path = m_viewutil->msReplayFilePath();
+    if (path.isEmpty()) {
+        m_replayutil.stop();
+        return;
+    }
+    // A file dialog gives a URL.
+    if (path.startsWith(QLatin1String("file:")))
+        path = QUrl(path).toLocalFile();
+    if (!m_sendutil.isRunning()) {
+        const QString text = QStringLiteral("Start The Sender Before Replaying A File");
+        m_viewutil->setMsErrorMessage(text);
+        m_viewutil->setMsInfoMessage(text);
+        return;
+    }
+    qInfo() << "Ms replay of" << path;
+    m_replayutil.start(path, txIntervalMsFromTenths(m_viewutil->msTxInterval()), m_viewutil->msReplaySpeed(),
+                       m_viewutil->msReplayLoop());
+}
+
+void Controlutil::recvMsReplayProgress(qint64 line, qint64 lines, qint64 skipped)
+{
+    m_viewutil->setMsReplayProgress(lines > 0 ? double(line) / double(lines) : 0.0);
+    QString text = QStringLiteral("Line %1 of %2").arg(line).arg(lines);
+    if (skipped > 0)
+        text += QStringLiteral(", %1 Skipped").arg(skipped);
+    m_viewutil->setMsReplayPosition(text);
 }

@@ -8,6 +8,7 @@
 #include "jsonutil.h"
 #include "prefsutil.h"
 #include "recvutil.h"
+#include "replayutil.h"
 #include "saveutil.h"
 #include "sendutil.h"
 #include "validateutil.h"
@@ -52,6 +53,7 @@ signals:
     void sendMsOsSelectInterfaceStatus(bool isOsSelectIfaceStatus);
     void sendMrIncludeDateTimeInNmeaSaveFile(bool includeDateTimeStatus);
     void sendMsIec450(bool enabled, QString sourceIdentity);
+    void sendMsLiveTime(bool isLiveTime);
 
 public slots:
     void recvMrConnectionToggle();
@@ -81,6 +83,9 @@ public slots:
     void recvMsOsSelectInterfaceStatus();
     void recvMsIec450();
     void recvMrIec450Sources(QString summary, QString details);
+    void recvMsLiveTime();
+    void recvMsReplayFilePath();
+    void recvMsReplayProgress(qint64 line, qint64 lines, qint64 skipped);
 
 private:
     void makeConnections();
@@ -96,6 +101,8 @@ private:
     Prefsutil m_prefsutil;
     Validateutil m_validateutil;
     Recvutil m_recvutil;
+    // Made before the sender, so still there when the sender's last "Stopped" ends a replay.
+    Replayutil m_replayutil;
     Sendutil m_sendutil;
     Saveutil m_saveutil;
 };

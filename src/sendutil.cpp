@@ -2,6 +2,7 @@
 
 #include "iec450.h"
 #include "ifaceselect.h"
+#include "livetime.h"
 
 #include <QDebug>
 #include <QTimer>
@@ -34,6 +35,32 @@ Sendutil::Sendutil(QObject *parent)
 Sendutil::~Sendutil()
 {
     recvStopSender();
+}
+
+bool Sendutil::isRunning() const
+{
+    return udpSocket != nullptr;
+}
+
+void Sendutil::setClock(std::function<QDateTime()> clock)
+{
+    this->clock = std::move(clock);
+}
+
+void Sendutil::recvMsLiveTime(bool isLiveTime)
+{
+    this->isLiveTime = isLiveTime;
+}
+
+void Sendutil::recvMsReplayActive(bool isReplayActive)
+{
+    this->isReplayActive = isReplayActive;
+}
+
+void Sendutil::recvMsReplaySentence(const QString &sentence)
+{
+    if (udpSocket && isTransmitting)
+        transmit(sentence);
 }
 
 void Sendutil::recvMsSocketDetailsConnect(const QString &grpIpAddress, const QString &grpPortNumber)
@@ -189,6 +216,9 @@ void Sendutil::sendNmeaData()
         return;
 
     if (nmeaList.isEmpty()) {
+        // A replay in progress is transmission enough.
+        if (isReplayActive)
+            return;
         emit sendMsNmeaData(QStringLiteral("No Transmission"), QStringLiteral("No NMEA Data To Send ..."), QString(),
                             QString());
         emit sendMsInfoMessage(QStringLiteral("Multicast Group Active but Transmission Suspended"));
@@ -198,35 +228,41 @@ void Sendutil::sendNmeaData()
 
     // The emissions below may reach slots that replace the list or stop the
     // sender, so the tick works on its own copy and checks the socket each time.
+    // One reading of the clock per tick: the sentences of a tick agree.
     const QStringList sentences = nmeaList;
+    const QDateTime now = isLiveTime ? clock() : QDateTime();
     for (const QString &sentence : sentences) {
         if (!udpSocket || !isTransmitting)
             return;
-
-        QByteArray payload = sentence.toLatin1();
-        QString echo = sentence;
-        const int lineCount = Iec450::nextLineCount(iec450LineCount);
-        if (iec450Enabled) {
-            payload = Iec450::sentenceDatagram(payload, iec450Identity, lineCount);
-            echo = QString::fromLatin1(Iec450::tagBlock(iec450Identity, lineCount)) + sentence.trimmed();
-        }
-        const qint64 bytesWritten = udpSocket->writeDatagram(payload, grpIpAddress, grpPortNumber);
-        if (bytesWritten > 0) {
-            bytesTotalNumber += bytesWritten;
-            ++sentencesTotalNumber;
-            if (iec450Enabled)
-                iec450LineCount = lineCount;
-        }
-
-        const QString sentencesText = QString::number(sentencesTotalNumber);
-        const QString bytesText = QString::number(bytesTotalNumber);
-        emit sendMsNmeaData(QStringLiteral("Started"), echo, sourceIpAddress.toString(), QString());
-        emit sendMsTransmissionData(sentencesText, bytesText);
-        emit sendMsInfoMessage(QStringLiteral("Multicast Transmission in Progress On ")
-                               + activeIface.humanReadableName() + QStringLiteral(" Interface , ")
-                               + QStringLiteral("Total Sentences Sent: ") + sentencesText
-                               + QStringLiteral(" , Total Bytes Sent: ") + bytesText);
+        transmit(isLiveTime ? liveTimeSentence(sentence, now) : sentence);
     }
+}
+
+void Sendutil::transmit(const QString &sentence)
+{
+    QByteArray payload = sentence.toLatin1();
+    QString echo = sentence;
+    const int lineCount = Iec450::nextLineCount(iec450LineCount);
+    if (iec450Enabled) {
+        payload = Iec450::sentenceDatagram(payload, iec450Identity, lineCount);
+        echo = QString::fromLatin1(Iec450::tagBlock(iec450Identity, lineCount)) + sentence.trimmed();
+    }
+    const qint64 bytesWritten = udpSocket->writeDatagram(payload, grpIpAddress, grpPortNumber);
+    if (bytesWritten > 0) {
+        bytesTotalNumber += bytesWritten;
+        ++sentencesTotalNumber;
+        if (iec450Enabled)
+            iec450LineCount = lineCount;
+    }
+
+    const QString sentencesText = QString::number(sentencesTotalNumber);
+    const QString bytesText = QString::number(bytesTotalNumber);
+    emit sendMsNmeaData(QStringLiteral("Started"), echo, sourceIpAddress.toString(), QString());
+    emit sendMsTransmissionData(sentencesText, bytesText);
+    emit sendMsInfoMessage(QStringLiteral("Multicast Transmission in Progress On ")
+                           + activeIface.humanReadableName() + QStringLiteral(" Interface , ")
+                           + QStringLiteral("Total Sentences Sent: ") + sentencesText
+                           + QStringLiteral(" , Total Bytes Sent: ") + bytesText);
 }
 
 QNetworkInterface Sendutil::getWiredEthernetInterface()

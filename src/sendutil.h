@@ -1,10 +1,13 @@
 #pragma once
 
+#include <QDateTime>
 #include <QHostAddress>
 #include <QNetworkInterface>
 #include <QObject>
 #include <QString>
 #include <QStringList>
+
+#include <functional>
 
 class QTimer;
 class QUdpSocket;
@@ -19,6 +22,10 @@ class Sendutil : public QObject
 public:
     explicit Sendutil(QObject *parent = nullptr);
     ~Sendutil() override;
+
+    bool isRunning() const;
+    // Where live time is read from; the system's UTC clock unless a test sets another.
+    void setClock(std::function<QDateTime()> clock);
 
 signals:
     void sendMsNmeaData(const QString &connectionStatus, const QString &nmeaSentence,
@@ -35,6 +42,9 @@ public slots:
     void recvMsOsSelectInterfaceStatus(bool isOsSelectIfaceStatus);
     // IEC 61162-450 framing with this source identity, already validated.
     void recvMsIec450(bool enabled, const QString &sourceIdentity);
+    void recvMsLiveTime(bool isLiveTime);
+    void recvMsReplayActive(bool isReplayActive);
+    void recvMsReplaySentence(const QString &sentence);
 
 private slots:
     void sendNmeaData();
@@ -47,6 +57,7 @@ private:
     void bindOnOsSelectedInterface();
     void startSender();
     void startTxTimer();
+    void transmit(const QString &sentence);
 
     QUdpSocket *udpSocket = nullptr;
     QHostAddress grpIpAddress;
@@ -61,6 +72,9 @@ private:
     QNetworkInterface activeIface;
     bool isOsSelectIfaceStatus = false;
     bool isTransmitting = false;
+    bool isLiveTime = false;
+    bool isReplayActive = false;
+    std::function<QDateTime()> clock = [] { return QDateTime::currentDateTimeUtc(); };
     QTimer *txTimer = nullptr;
     bool iec450Enabled = false;
     QString iec450Identity;

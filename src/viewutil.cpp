@@ -648,3 +648,80 @@ void Viewutil::setMrIec450Details(const QString &mrIec450Details)
     m_mrIec450Details = mrIec450Details;
     emit sendMrIec450DetailsChanged();
 }
+
+bool Viewutil::msLiveTime() const
+{
+    return m_msLiveTime;
+}
+
+QString Viewutil::msReplayFilePath() const
+{
+    return m_msReplayFilePath;
+}
+
+bool Viewutil::msReplayActive() const
+{
+    return m_msReplayActive;
+}
+
+int Viewutil::msReplaySpeed() const
+{
+    return m_msReplaySpeed;
+}
+
+bool Viewutil::msReplayLoop() const
+{
+    return m_msReplayLoop;
+}
+
+double Viewutil::msReplayProgress() const
+{
+    return m_msReplayProgress;
+}
+
+QString Viewutil::msReplayPosition() const
+{
+    return m_msReplayPosition;
+}
+
+void Viewutil::setMsLiveTime(bool msLiveTime)
+{
+    m_msLiveTime = msLiveTime;
+    emit sendMsLiveTimeChanged();
+}
+
+void Viewutil::setMsReplayFilePath(const QString &msReplayFilePath)
+{
+    m_msReplayFilePath = msReplayFilePath;
+    emit sendMsReplayFilePathChanged();
+}
+
+void Viewutil::setMsReplayActive(bool msReplayActive)
+{
+    m_msReplayActive = msReplayActive;
+    emit sendMsReplayActiveChanged();
+}
+
+void Viewutil::setMsReplaySpeed(int msReplaySpeed)
+{
+    m_msReplaySpeed = msReplaySpeed;
+    emit sendMsReplaySpeedChanged();
+}
+
+void Viewutil::setMsReplayLoop(bool msReplayLoop)
+{
+    m_msReplayLoop = msReplayLoop;
+    emit sendMsReplayLoopChanged();
+}
+
+void Viewutil::setMsReplayProgress(double msReplayProgress)
+{
+    m_msReplayProgress = msReplayProgress;
+    emit sendMsReplayProgressChanged();
+}
+
+void Viewutil::setMsReplayPosition(const QString &msReplayPosition)
+{
+    m_msReplayPosition = msReplayPosition;
+    emit sendMsReplayPositionChanged();
+}

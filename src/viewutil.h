@@ -69,6 +69,13 @@ class Viewutil : public QObject
     Q_PROPERTY(QString msIec450Identity READ msIec450Identity WRITE setMsIec450Identity NOTIFY sendMsIec450IdentityChanged)
     Q_PROPERTY(QString mrIec450Summary READ mrIec450Summary WRITE setMrIec450Summary NOTIFY sendMrIec450SummaryChanged)
     Q_PROPERTY(QString mrIec450Details READ mrIec450Details WRITE setMrIec450Details NOTIFY sendMrIec450DetailsChanged)
+    Q_PROPERTY(bool msLiveTime READ msLiveTime WRITE setMsLiveTime NOTIFY sendMsLiveTimeChanged)
+    Q_PROPERTY(QString msReplayFilePath READ msReplayFilePath WRITE setMsReplayFilePath NOTIFY sendMsReplayFilePathChanged)
+    Q_PROPERTY(bool msReplayActive READ msReplayActive WRITE setMsReplayActive NOTIFY sendMsReplayActiveChanged)
+    Q_PROPERTY(int msReplaySpeed READ msReplaySpeed WRITE setMsReplaySpeed NOTIFY sendMsReplaySpeedChanged)
+    Q_PROPERTY(bool msReplayLoop READ msReplayLoop WRITE setMsReplayLoop NOTIFY sendMsReplayLoopChanged)
+    Q_PROPERTY(double msReplayProgress READ msReplayProgress WRITE setMsReplayProgress NOTIFY sendMsReplayProgressChanged)
+    Q_PROPERTY(QString msReplayPosition READ msReplayPosition WRITE setMsReplayPosition NOTIFY sendMsReplayPositionChanged)
 
 public:
     explicit Viewutil(QObject *parent = nullptr);
@@ -133,6 +140,13 @@ public:
 
     // The hover text of a list row: its TAG block's source and verdict.
     Q_INVOKABLE QString rowDetail(const QString &row) const;
+    bool msLiveTime() const;
+    QString msReplayFilePath() const;
+    bool msReplayActive() const;
+    int msReplaySpeed() const;
+    bool msReplayLoop() const;
+    double msReplayProgress() const;
+    QString msReplayPosition() const;
 
     void setMrGrpIpAddress(const QString &mrGrpIpAddress);
     void setMrGrpPortNumber(const QString &mrGrpPortNumber);
@@ -191,6 +205,13 @@ public:
     void setMsIec450Identity(const QString &msIec450Identity);
     void setMrIec450Summary(const QString &mrIec450Summary);
     void setMrIec450Details(const QString &mrIec450Details);
+    void setMsLiveTime(bool msLiveTime);
+    void setMsReplayFilePath(const QString &msReplayFilePath);
+    void setMsReplayActive(bool msReplayActive);
+    void setMsReplaySpeed(int msReplaySpeed);
+    void setMsReplayLoop(bool msReplayLoop);
+    void setMsReplayProgress(double msReplayProgress);
+    void setMsReplayPosition(const QString &msReplayPosition);
 
 signals:
     void sendMrGrpIpAddressChanged();
@@ -254,6 +275,13 @@ signals:
     void sendMsIec450IdentityChanged();
     void sendMrIec450SummaryChanged();
     void sendMrIec450DetailsChanged();
+    void sendMsLiveTimeChanged();
+    void sendMsReplayFilePathChanged();
+    void sendMsReplayActiveChanged();
+    void sendMsReplaySpeedChanged();
+    void sendMsReplayLoopChanged();
+    void sendMsReplayProgressChanged();
+    void sendMsReplayPositionChanged();
 
 private:
     QString m_mrGrpIpAddress;
@@ -313,4 +341,11 @@ private:
     QString m_msIec450Identity;
     QString m_mrIec450Summary;
     QString m_mrIec450Details;
+    bool m_msLiveTime = false;
+    QString m_msReplayFilePath;
+    bool m_msReplayActive = false;
+    int m_msReplaySpeed = 1;
+    bool m_msReplayLoop = false;
+    double m_msReplayProgress = 0.0;
+    QString m_msReplayPosition;
 };

@@ -14,6 +14,7 @@
 #include "jsonutil.h"
 #include "viewutil.h"
 #include "logutil.h"
+#include "replayutil.h"
 #include "saveutil.h"
 
 // The files an operator keeps: capture files, the settings file and the
@@ -33,6 +34,8 @@ private slots:
     void settingsHandOver();
     void fullDisk();
     void logPurgeAndMidnight();
+    void replayInput_data();
+    void replayInput();
 
 private:
     QTemporaryDir m_dir;
@@ -344,6 +347,52 @@ void TestFiles::logPurgeAndMidnight()
                 .endsWith("2026-12-07 23:59:59 [INFO   ] before midnight\n"));
     QCOMPARE(readFile(dir + QStringLiteral("/QCX LOG 26.12.08.log")),
              QByteArray("2026-12-08 00:00:00 [WARNING] after midnight\n"));
+}
+
+void TestFiles::replayInput_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("error");
+    QTest::addColumn<QStringList>("sent");
+    QTest::newRow("missing") << "none.txt" << QByteArray() << "Replay File Not Found: " << QStringList();
+    QTest::newRow("folder") << "" << QByteArray() << "Replay File Is Not A File: " << QStringList();
+    QTest::newRow("empty") << "empty.txt" << QByteArray("") << "Replay File Is Empty: " << QStringList();
+    QTest::newRow("binary") << "binary.bin" << QByteArray("$A*00\n\x7f" "ELF\0\0", 11) << "Replay File Is Not A Text File: "
+                            << QStringList();
+    QTest::newRow("no sentences") << "notes.txt" << QByteArray("notes\n\nmore\n")
+                                  << "Replay File Holds No NMEA Sentences, 3 Lines Skipped" << QStringList();
+    QTest::newRow("line too long") << "long.txt" << "$" + QByteArray(70000, 'X') + "\r\n$A*00"
+                                   << "Replay Skipped Line 1: Longer Than A Datagram Can Hold (65507 Bytes)"
+                                   << QStringList{"$A*00"};
+    QTest::newRow("changed while replayed") << "growing.txt" << QByteArray("$A*00\n$B*00\n")
+                                            << "Replay Stopped: The File Changed While It Was Replayed"
+                                            << QStringList{"$A*00", "$B*00"};
+}
+
+// Each input the replay cannot use is named, and nothing unusable goes out.
+void TestFiles::replayInput()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, content);
+    QFETCH(QString, error);
+    QFETCH(QStringList, sent);
+    const QString path = m_dir.filePath(name);
+    QFile file(path);
+    QVERIFY(content.isNull() || (file.open(QIODevice::WriteOnly) && file.write(content) == content.size()));
+    file.close();
+    Replayutil replay;
+    QStringList got, errors;
+    connect(&replay, &Replayutil::sendSentence, this, [&](const QString &sentence) {
+        got << sentence;
+        if (name == QLatin1String("growing.txt") && file.open(QIODevice::Append))
+            file.write("$C*00\n"), file.close();
+    });
+    connect(&replay, &Replayutil::sendErrorMessage, this, [&](const QString &message) { errors << message; });
+    replay.start(path, 10, 1, false);
+    QTRY_VERIFY(!replay.isActive());
+    QVERIFY2(errors.value(0).startsWith(error), qPrintable(errors.join('|')));
+    QCOMPARE(got, sent);
 }
 
 QTEST_GUILESS_MAIN(TestFiles)

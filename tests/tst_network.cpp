@@ -1,3 +1,4 @@
+#include <QElapsedTimer>
 #include <QNetworkDatagram>
 #include <QProcess>
 #include <QtEndian>
@@ -196,6 +197,7 @@ private slots:
     void receiving();
     void transmitting();
     void iec450BetweenHosts();
+    void replaying();
 };
 
 void TestNetwork::initTestCase()
@@ -410,6 +412,64 @@ void TestNetwork::iec450BetweenHosts()
     QCOMPARE(QSettings(sender.dir.filePath(QStringLiteral("settings/preferences.ini")), QSettings::IniFormat)
                  .value(QStringLiteral("sender/sourceIdentity")),
              QVariant(QStringLiteral("EI0001")));
+}
+
+// A recording goes out at its recorded pace, with live time on the templates
+// beside it; live time is still on at the next start.
+void TestNetwork::replaying()
+{
+    Lab lab(QStringLiteral("eth0 198.51.100.1/26 198.51.100.2"), QStringLiteral("eth0"));
+    QVERIFY2(lab.ok(), qPrintable(lab.error()));
+    auto listener = peerSocket(Lab::peer(0), true);
+    QVERIFY(listener);
+    Inside inH(Lab::host());
+
+    Program program;
+    QFile file(program.dir.filePath(QStringLiteral("capture.txt")));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("25.11.01:17.37.49: $QCA,1*00\r\n25.11.01:17.37.49: $QCB,2*00\r\n\r\n"
+               "25.11.01:17.37.50: No NMEA Data Received From Multicast Source\r\n"
+               "25.11.01:17.37.50: $QCC,3*00\r\n25.11.01:17.37.52: $QCD,4*00");
+    file.close();
+    program.view.setMsLiveTime(true);
+    const QString zda = program.view.msPositionZdaNmeaSentence();
+    program.startSender(false, {zda});
+    QElapsedTimer clock;
+    QList<QPair<QByteArray, qint64>> got;
+    connect(listener.get(), &QUdpSocket::readyRead, this, [&] {
+        for (const QNetworkDatagram &d : drain(listener.get()))
+            got << qMakePair(d.data(), clock.elapsed());
+    });
+    QTRY_VERIFY(!got.isEmpty());
+    program.view.setMsReplayFilePath(file.fileName());
+    clock.start();
+    QTRY_VERIFY_WITH_TIMEOUT(!program.view.msReplayActive(), 4000);
+
+    QStringList replayed;
+    QList<qint64> times;
+    for (const auto &[data, at] : got) {
+        if (data.startsWith("$QC")) {
+            replayed << QString::fromLatin1(data);
+            times << at;
+        } else {
+            // The template with today's UTC date, as shown in its row.
+            const QString date = QDateTime::currentDateTimeUtc().toString(QStringLiteral("dd,MM,yyyy"));
+            QCOMPARE(QString::fromLatin1(data).section(',', 2, 4), date);
+            QVERIFY(program.msRows.contains(QString::fromLatin1(data)));
+        }
+    }
+    QCOMPARE(replayed, QStringList({"$QCA,1*00", "$QCB,2*00", "$QCC,3*00", "$QCD,4*00"}));
+    const QList<qint64> expected{0, 500, 1000, 3000};
+    for (int i = 0; i < 4; ++i)
+        QVERIFY2(qAbs(times.at(i) - times.at(0) - expected.at(i)) <= 150, qPrintable(QString::number(times.at(i))));
+    for (const QString &row : replayed)
+        QVERIFY(program.msRows.contains(row));
+    QCOMPARE(program.view.msReplayPosition(), QStringLiteral("Line 6 of 6, 2 Skipped"));
+    QVERIFY(program.msInfos.contains(QStringLiteral("Replay Finished, 4 Sentences Sent, 2 Lines Skipped")));
+
+    Viewutil view;
+    Controlutil again(&view, {program.dir.filePath(QStringLiteral("settings")), {}, {}});
+    QVERIFY(view.msLiveTime());
 }
 
 QTEST_GUILESS_MAIN(TestNetwork)

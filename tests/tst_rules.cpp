@@ -7,7 +7,9 @@
 #include "iec450.h"
 #include "ifaceselect.h"
 #include "listutil.h"
+#include "livetime.h"
 #include "recvutil.h"
+#include "replayschedule.h"
 #include "saveutil.h"
 #include "sendutil.h"
 #include "validateutil.h"
@@ -42,6 +44,10 @@ private slots:
     void txInterval_data();
     void txInterval();
     void rowStore();
+    void liveTime_data();
+    void liveTime();
+    void replaySteps_data();
+    void replaySteps();
 };
 
 void TestRules::socketDetails_data()
@@ -399,4 +405,88 @@ void TestRules::rowStore()
 }
 
 QTEST_GUILESS_MAIN(TestRules)
+void TestRules::liveTime_data()
+{
+    QTest::addColumn<QString>("sentence");
+    QTest::addColumn<QDateTime>("utc");
+    QTest::addColumn<QString>("expected");
+    const QDateTime morning(QDate(2026, 3, 4), QTime(5, 6, 7, 891), Qt::UTC);
+    const QString rmcRest = QStringLiteral(",A,0002.12132,N,00002.12132,E,0000.0,000.0,%1,0.0,W,A,S*%2");
+    QTest::newRow("RMC template") << QStringLiteral("$GPRMC,173749.53") + rmcRest.arg("011125", "67") << morning
+                                  << QStringLiteral("$GPRMC,050607.89") + rmcRest.arg("040326", "6E");
+    QTest::newRow("ZDA template") << "$GPZDA,173616.97,01,11,2025,0,0*68" << morning
+                                  << "$GPZDA,050607.89,04,03,2026,0,0*62";
+    QTest::newRow("last moment of a year") << QStringLiteral("$GNRMC,173749") + rmcRest.arg("011125", "00")
+                                           << QDateTime(QDate(2025, 12, 31), QTime(23, 59, 59, 999), Qt::UTC)
+                                           << QStringLiteral("$GNRMC,235959") + rmcRest.arg("311225", "5F");
+    QTest::newRow("midnight") << QStringLiteral("$GNRMC,173749") + rmcRest.arg("011125", "00")
+                              << QDateTime(QDate(2026, 1, 1), QTime(0, 0), Qt::UTC)
+                              << QStringLiteral("$GNRMC,000000") + rmcRest.arg("010126", "5C");
+    QTest::newRow("clock not in UTC, widths kept") << "$INZDA,173616.970,01,11,25,00,00*4A"
+                                                   << QDateTime(morning.date(), morning.time(), Qt::OffsetFromUTC, 7200)
+                                                   << "$INZDA,030607.891,04,03,26,00,00*47";
+    QTest::newRow("empty fields stay empty") << "$GPRMC,,V,,,,,,,,,,N*53" << morning << "$GPRMC,,V,,,,,,,,,,N*53";
+    QTest::newRow("heading untouched") << "$HEHDT,90.0,T*16" << morning << "$HEHDT,90.0,T*16";
+    QTest::newRow("too few fields") << "$GPZDA*00" << morning << "$GPZDA*00";
+}
+
+void TestRules::liveTime()
+{
+    QFETCH(QString, sentence);
+    QFETCH(QDateTime, utc);
+    QFETCH(QString, expected);
+    QCOMPARE(liveTimeSentence(sentence, utc), expected);
+}
+
+void TestRules::replaySteps_data()
+{
+    // Each step as its due time, '-' for a line skipped, 'L' for one too long.
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<int>("txInterval");
+    QTest::addColumn<int>("speed");
+    QTest::addColumn<QString>("steps");
+    const auto at = [](const char *time, const char *sentence) {
+        return QStringLiteral("25.11.01:17.%1: %2").arg(QLatin1String(time), QLatin1String(sentence));
+    };
+    const QStringList paced{at("37.49", "$A*00"), at("37.50", "$B*00"), at("37.52", "$C*00")};
+    QTest::newRow("pace from prefixes") << paced << 100 << 1 << "0 1000 3000";
+    QTest::newRow("twice the speed") << paced << 100 << 2 << "0 500 1500";
+    const QStringList crowded{at("37.49", "$A*00"), at("37.49", "$B*00"), at("37.49", "$C*00"),
+                              at("37.49", "$D*00"), at("37.50", "$E*00")};
+    QTest::newRow("spread within a second") << crowded << 100 << 1 << "0 250 500 750 1000";
+    QTest::newRow("spread at ten times") << crowded << 100 << 10 << "0 25 50 75 100";
+    QTest::newRow("lines skipped") << QStringList{"", at("37.49", "No NMEA Data Received From Multicast Source"),
+                                                  at("37.49", "$A*00\r"), "garbage", "$B*00", at("37.50", "!C*00")}
+                                   << 100 << 1 << "- - 0 - 500 1000";
+    QTest::newRow("stamp going back") << QStringList{at("37.49", "$A*00"), at("37.48", "$B*00")} << 100 << 1 << "0 1000";
+    QTest::newRow("over midnight") << QStringList{"25.12.31:23.59.59: $A*00", "26.01.01:00.00.00: $B*00"} << 100
+                                   << 1 << "0 1000";
+    QTest::newRow("no time: Tx interval") << QStringList{"$A*00", "$B*00\r", "", "$C*00"} << 200 << 1 << "0 200 - 400";
+    QTest::newRow("no time, twice the speed") << QStringList{"$A*00", "$B*00", at("37.49", "$C*00")} << 200 << 2
+                                              << "0 100 200";
+    QTest::newRow("as fast as possible") << QStringList(12, QStringLiteral("$A*00")) << 200 << 0
+                                         << "0 0 0 0 0 0 0 0 0 0 1 1";
+    QTest::newRow("longer than a datagram") << QStringList{'$' + QString(65507, 'X'), '$' + QString(65506, 'X')} << 100
+                                            << 1 << "L 0";
+}
+
+void TestRules::replaySteps()
+{
+    QFETCH(QStringList, lines);
+    QFETCH(int, txInterval);
+    QFETCH(int, speed);
+    QFETCH(QString, steps);
+    ReplayState state;
+    QStringList got;
+    for (const ReplayStep &step : replaySchedule(lines, txInterval, speed, state)) {
+        got << (step.kind == ReplayStep::Send ? QString::number(step.dueMs)
+                                              : QLatin1String(step.kind == ReplayStep::TooLong ? "L" : "-"));
+        // What goes out is the sentence alone, without its stamp or line end.
+        if (step.kind == ReplayStep::Send)
+            QVERIFY2(step.sentence.size() > 65000 || QRegularExpression("^[$!][A-Z]\\*00$").match(step.sentence).hasMatch(),
+                     qPrintable(step.sentence));
+    }
+    QCOMPARE(got.join(' '), steps);
+}
+
 #include "tst_rules.moc"
