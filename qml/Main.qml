@@ -140,7 +140,6 @@ ApplicationWindow {
         viewutil.sendMrSocketStatusChanged.connect(recvTab.recvMrSocketStatus)
         viewutil.sendMrConnectionStatusChanged.connect(recvTab.updateMrControlsOnConnectionStatus)
         viewutil.sendMrErrorMessageChanged.connect(recvTab.recvMrErrorMessage)
-        viewutil.sendMrNmeaSentenceChanged.connect(recvTab.updateMrListView)
         viewutil.sendMsSocketStatusChanged.connect(sendTab.recvMsSocketStatus)
         viewutil.sendMsConnectionStatusChanged.connect(sendTab.updateMsControlsOnConnectionStatus)
         viewutil.sendMsErrorMessageChanged.connect(sendTab.recvMsErrorMessage)

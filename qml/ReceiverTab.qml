@@ -215,15 +215,74 @@ Rectangle {
                         objectName: "listView"
                         Layout.fillWidth: true
                         Layout.fillHeight: true
+                        feed: viewutil ? viewutil.mrFeed : null
+                        showVerdicts: true
+                        filterText: filterField.text
                     }
 
-                    Button {
-                        id: clearBtn
-                        objectName: "clearBtn"
-                        Layout.alignment: Qt.AlignHCenter
-                        Layout.minimumWidth: connectBtn.width
-                        text: "Clear Data"
-                        onClicked: listView.nmeaModel.clear()
+                    // "Clear Data" stays in the middle; the new controls
+                    // take the room on either side of it.
+                    Item {
+                        Layout.fillWidth: true
+                        Layout.preferredHeight: clearBtn.implicitHeight
+
+                        TextField {
+                            id: filterField
+                            objectName: "filterField"
+                            anchors.left: parent.left
+                            anchors.right: clearBtn.left
+                            anchors.rightMargin: 6
+                            anchors.verticalCenter: parent.verticalCenter
+                            leftPadding: 5
+                            rightPadding: 5
+                            placeholderText: "Filter"
+                            Accessible.name: "Filter"
+                        }
+
+                        Button {
+                            id: clearBtn
+                            objectName: "clearBtn"
+                            anchors.horizontalCenter: parent.horizontalCenter
+                            width: Math.max(implicitWidth, connectBtn.width)
+                            text: "Clear Data"
+                            onClicked: {
+                                listView.nmeaModel.clear()
+                                if (viewutil)
+                                    viewutil.sendMrClearData()
+                            }
+                        }
+
+                        Button {
+                            id: pauseBtn
+                            objectName: "pauseBtn"
+                            readonly property var feed: viewutil ? viewutil.mrFeed : null
+                            readonly property bool paused: feed ? feed.paused : false
+                            anchors.left: clearBtn.right
+                            anchors.leftMargin: 6
+                            width: (parent.width - clearBtn.x - clearBtn.width - 12) / 2
+                            text: paused ? "Resume (" + feed.heldRows + ")" : "Pause"
+                            Accessible.name: paused ? "Resume" : "Pause"
+                            Accessible.onPressAction: clicked()
+                            onClicked: {
+                                if (feed)
+                                    feed.paused = !feed.paused
+                            }
+                        }
+
+                        Button {
+                            id: statsBtn
+                            objectName: "statsBtn"
+                            anchors.left: pauseBtn.right
+                            anchors.leftMargin: 6
+                            anchors.right: parent.right
+                            text: "Statistics"
+                            Accessible.name: text
+                            Accessible.onPressAction: clicked()
+                            onClicked: {
+                                statsWin.show()
+                                statsWin.raise()
+                            }
+                        }
                     }
                 }
             }
@@ -247,6 +306,11 @@ Rectangle {
                 text: viewutil ? viewutil.mrInfoMessage : ""
             }
         }
+    }
+
+    StatisticsWindow {
+        id: statsWin
+        objectName: "statsWin"
     }
 
     function recvMrSocketStatus() {
@@ -280,11 +344,6 @@ Rectangle {
         grpPortTextField.readOnly = false
         connectBtn.enabled = true
         disconnectBtn.enabled = false
-    }
-
-    function updateMrListView() {
-        if (viewutil)
-            listView.nmeaModel.append({ text: viewutil.mrNmeaSentence })
     }
 
     function recvMrErrorMessage() {

@@ -4,6 +4,9 @@
 #include <QString>
 #include <QStringList>
 
+#include "rowfeed.h"
+#include "statsmodel.h"
+
 // The state the user interface binds to. Setters never compare: every write
 // emits the change signal, because a repeated toggle word starts a new attempt
 // and two equal sentences in a row must each reach the lists.
@@ -63,6 +66,10 @@ class Viewutil : public QObject
     Q_PROPERTY(bool msShowWiredIfaceErrorStatus READ msShowWiredIfaceErrorStatus WRITE setMsShowWiredIfaceErrorStatus NOTIFY sendMsShowWiredIfaceErrorStatusChanged)
     Q_PROPERTY(bool msAllowOsChooseIfaceStatus READ msAllowOsChooseIfaceStatus WRITE setMsAllowOsChooseIfaceStatus NOTIFY sendMsAllowOsChooseIfaceStatusChanged)
     Q_PROPERTY(double msDefaultTxInterval READ msDefaultTxInterval WRITE setMsDefaultTxInterval NOTIFY sendMsDefaultTxIntervalChanged)
+    // Every published received sentence becomes a row of the feed; the
+    // controller counts the peers' sentences in the statistics.
+    Q_PROPERTY(QObject *mrFeed READ mrFeed CONSTANT)
+    Q_PROPERTY(QObject *mrStats READ mrStats CONSTANT)
 
 public:
     explicit Viewutil(QObject *parent = nullptr);
@@ -120,6 +127,8 @@ public:
     bool msShowWiredIfaceErrorStatus() const;
     bool msAllowOsChooseIfaceStatus() const;
     double msDefaultTxInterval() const;
+    Rowfeed *mrFeed() { return &m_mrFeed; }
+    Statsmodel *mrStats() { return &m_mrStats; }
 
     void setMrGrpIpAddress(const QString &mrGrpIpAddress);
     void setMrGrpPortNumber(const QString &mrGrpPortNumber);
@@ -214,6 +223,7 @@ signals:
 
     void sendLoadAppSettings();
     void sendSaveAppSettings();
+    void sendMrClearData();
 
     void sendMrDefaultGrpIpAddressChanged();
     void sendMrDefaultGrpPortNumberChanged();
@@ -288,4 +298,6 @@ private:
     bool m_msShowWiredIfaceErrorStatus = false;
     bool m_msAllowOsChooseIfaceStatus = false;
     double m_msDefaultTxInterval = 0.0;
+    Rowfeed m_mrFeed;
+    Statsmodel m_mrStats;
 };
