@@ -130,10 +130,13 @@ Rectangle {
         // Rows may arrive many times per frame. After an append the end comes
         // into view with the next frame of a 60 Hz display, so the visible
         // rows are laid out once per frame rather than once per row; after
-        // clearing, at once.
+        // clearing, at once. A feed brings a frame's rows at once: they come
+        // into view with that frame.
         onCountChanged: {
             if (count === 0)
                 positionViewAtEnd()
+            else if (nmeaModel.feed)
+                Qt.callLater(listView.positionViewAtEnd)
             else if (!toEndTimer.running)
                 toEndTimer.start()
         }

@@ -138,7 +138,7 @@ ApplicationWindow {
         if (!viewutil)
             return
         viewutil.sendMrSocketStatusChanged.connect(recvTab.recvMrSocketStatus)
-        viewutil.sendMrConnectionStatusChanged.connect(recvTab.updateMrControlsOnConnectionStatus)
+        viewutil.sendMrShownConnectionStatusChanged.connect(recvTab.updateMrControlsOnConnectionStatus)
         viewutil.sendMrErrorMessageChanged.connect(recvTab.recvMrErrorMessage)
         viewutil.sendMsSocketStatusChanged.connect(sendTab.recvMsSocketStatus)
         viewutil.sendMsConnectionStatusChanged.connect(sendTab.updateMsControlsOnConnectionStatus)

@@ -184,7 +184,7 @@ Rectangle {
                             objectName: "socketStatusLbl"
                             Layout.fillWidth: true
                             textFormat: Text.PlainText
-                            text: viewutil ? viewutil.mrConnectionStatus : ""
+                            text: viewutil ? viewutil.mrShownConnectionStatus : ""
                         }
 
                         Label {
@@ -196,7 +196,7 @@ Rectangle {
                             objectName: "infoSrcIpAddressLbl"
                             Layout.fillWidth: true
                             textFormat: Text.PlainText
-                            text: viewutil ? viewutil.mrInfoSrcIpAddress : ""
+                            text: viewutil ? viewutil.mrShownSrcIpAddress : ""
                         }
                     }
                 }

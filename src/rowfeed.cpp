@@ -1,8 +1,12 @@
 #include "rowfeed.h"
 
 namespace {
-// About one frame of a 60 Hz display.
+// About one frame of a 60 Hz display. A flood is shown ten times a second:
+// no one reads its rows as they pass, and each time the list moves on, all
+// of its visible rows are drawn anew.
 constexpr int frameMs = 16;
+constexpr int floodMs = 100;
+constexpr size_t floodRows = 100;
 }
 
 Rowfeed::Rowfeed(QObject *parent)
@@ -27,6 +31,7 @@ void Rowfeed::add(const QString &text)
 
 void Rowfeed::deliver()
 {
+    m_frame.setInterval(m_rows.size() > floodRows ? floodMs : frameMs);
     if (m_paused)
         emit heldRowsChanged();
     else if (!m_rows.empty())

@@ -320,6 +320,10 @@ void Viewutil::setMrConnectionStatus(const QString &mrConnectionStatus)
 {
     m_mrConnectionStatus = mrConnectionStatus;
     emit sendMrConnectionStatusChanged();
+    if (m_mrShownConnectionStatus != mrConnectionStatus) {
+        m_mrShownConnectionStatus = mrConnectionStatus;
+        emit sendMrShownConnectionStatusChanged();
+    }
 }
 
 void Viewutil::setMrNmeaSentence(const QString &mrNmeaSentence)
@@ -332,6 +336,10 @@ void Viewutil::setMrInfoSrcIpAddress(const QString &mrInfoSrcIpAddress)
 {
     m_mrInfoSrcIpAddress = mrInfoSrcIpAddress;
     emit sendMrInfoSrcIpAddressChanged();
+    if (m_mrShownSrcIpAddress != mrInfoSrcIpAddress) {
+        m_mrShownSrcIpAddress = mrInfoSrcIpAddress;
+        emit sendMrShownSrcIpAddressChanged();
+    }
 }
 
 void Viewutil::setMrSaveNmeaToFileToggle(bool mrSaveNmeaToFileToggle)

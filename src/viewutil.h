@@ -69,6 +69,10 @@ class Viewutil : public QObject
     // Every published received sentence becomes a row of the feed; the
     // controller counts the peers' sentences in the statistics.
     Q_PROPERTY(QObject *mrFeed READ mrFeed CONSTANT)
+    // Status and source as the page shows them: said again only when they
+    // change, since every sentence publishes them anew.
+    Q_PROPERTY(QString mrShownConnectionStatus READ mrConnectionStatus NOTIFY sendMrShownConnectionStatusChanged)
+    Q_PROPERTY(QString mrShownSrcIpAddress READ mrInfoSrcIpAddress NOTIFY sendMrShownSrcIpAddressChanged)
     Q_PROPERTY(QObject *mrStats READ mrStats CONSTANT)
 
 public:
@@ -224,6 +228,8 @@ signals:
     void sendLoadAppSettings();
     void sendSaveAppSettings();
     void sendMrClearData();
+    void sendMrShownConnectionStatusChanged();
+    void sendMrShownSrcIpAddressChanged();
 
     void sendMrDefaultGrpIpAddressChanged();
     void sendMrDefaultGrpPortNumberChanged();
@@ -298,6 +304,8 @@ private:
     bool m_msShowWiredIfaceErrorStatus = false;
     bool m_msAllowOsChooseIfaceStatus = false;
     double m_msDefaultTxInterval = 0.0;
+    QString m_mrShownConnectionStatus;
+    QString m_mrShownSrcIpAddress;
     Rowfeed m_mrFeed;
     Statsmodel m_mrStats;
 };
