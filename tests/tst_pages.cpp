@@ -297,6 +297,8 @@ private slots:
 
         onPage(false, "filterField")->setProperty("text", QStringLiteral("gprmc"));
         QTRY_COMPARE(rows->property("count").toInt(), 3);
+        onPage(false, "filterField")->setProperty("text", QStringLiteral("rmc,2"));
+        QTRY_COMPARE(rows->property("count").toInt(), 1);
         onPage(false, "filterField")->setProperty("text", QStringLiteral("Other"));
         QTRY_COMPARE(rows->property("count").toInt(), 1);
         onPage(false, "filterField")->setProperty("text", QString());

@@ -350,6 +350,8 @@ void TestRules::statistics_data()
     QTest::newRow("steady 1/s") << steady << qint64(20000) << "GPRMC" << qint64(20) << 1.0 << false << 0 << 1 << 1.0;
     QTest::newRow("quiet three intervals") << steady << qint64(22000) << "GPRMC" << qint64(20) << 0.8 << false << 0 << 1 << 0.8;
     QTest::newRow("quiet more than three") << steady << qint64(22001) << "GPRMC" << qint64(20) << 0.8 << true << 0 << 1 << 0.8;
+    QTest::newRow("second not yet whole") << (steady + QStringList{"20100 GPRMC"}) << qint64(20500) << "GPRMC" << qint64(21)
+                                          << 1.0 << false << 0 << 1 << 1.0;
     QTest::newRow("older than 10 s") << steady << qint64(31000) << "GPRMC" << qint64(20) << 0.0 << true << 0 << 1 << 0.0;
     const QStringList fast = every(0, 100, 10, QStringLiteral("HEHDT"));
     QTest::newRow("fast kind, 2 s floor") << fast << qint64(2900) << "HEHDT" << qint64(10) << 1.0 << false << 0 << 1 << 1.0;
