@@ -1,12 +1,12 @@
 #include "rowfeed.h"
 
 namespace {
-// About one frame of a 60 Hz display. A flood is shown ten times a second:
-// no one reads its rows as they pass, and each time the list moves on, all
-// of its visible rows are drawn anew.
+// About one frame of a 60 Hz display. Rows faster than some 600 a second
+// are shown ten times a second: no one reads them as they pass, and each
+// time the list moves on, its visible rows are all drawn anew.
 constexpr int frameMs = 16;
 constexpr int floodMs = 100;
-constexpr size_t floodRows = 100;
+constexpr size_t floodRows = 10;
 }
 
 Rowfeed::Rowfeed(QObject *parent)
