@@ -76,6 +76,11 @@ Rectangle {
             font.family: "monospace"
             elide: Text.ElideRight
             leftPadding: root.showVerdicts ? 18 : 0
+            // Without a role of its own a row gets no node a screen reader
+            // finds: it says its text and describes its verdict.
+            Accessible.role: Accessible.StaticText
+            Accessible.name: text
+            Accessible.description: verdict > 0 ? model.verdictText : ""
 
             Rectangle {
                 anchors.fill: parent

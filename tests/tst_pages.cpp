@@ -411,7 +411,7 @@ private slots:
         const auto walkAll = [&] {
             unnamed.clear();
             names.clear();
-            for (QQuickWindow *shown : window()->findChildren<QQuickWindow *>() << window())
+            for (QQuickWindow *shown : window()->findChildren<QQuickWindow *>() + QList<QQuickWindow *>{window()})
                 walk(QAccessible::queryAccessibleInterface(shown), QString(), unnamed, names);
             return names.contains(kCustom);
         };
