@@ -232,23 +232,24 @@ int runAppReceiverRole(const QStringList &args)
         frameStart = 0;
     });
 
-    int rowsAtReset = 0;
+    // The list keeps its newest 100,000 rows: the rows are counted as they
+    // come in rather than as they stay.
+    qint64 delivered = 0;
+    QObject::connect(model, &QAbstractItemModel::rowsInserted, model, [&](const QModelIndex &, int first, int last) {
+        for (int row = first; row <= last; ++row)
+            delivered += isPeerSentence(model->data(model->index(row, 0), textRole).toString());
+    });
     LagProbe lag;
     CommandChannel channel([&](const QByteArray &command) {
         if (command == "reset") {
-            rowsAtReset = model->rowCount();
+            delivered = 0;
             frameMs.clear();
             lag.start();
             CommandChannel::reply("ok");
         } else if (command == "count") {
-            CommandChannel::reply("count n=" + QByteArray::number(model->rowCount() - rowsAtReset));
+            CommandChannel::reply("count n=" + QByteArray::number(delivered));
         } else if (command == "stats") {
-            qint64 delivered = 0;
             const int rows = model->rowCount();
-            for (int row = rowsAtReset; row < rows; ++row) {
-                if (isPeerSentence(model->data(model->index(row, 0), textRole).toString()))
-                    ++delivered;
-            }
             CommandChannel::reply("stats delivered=" + QByteArray::number(delivered) + " rows="
                                   + QByteArray::number(rows) + " file_lines="
                                   + QByteArray::number(record ? countLines(onlyFileIn(captureDirectory)) : 0) + ' '

@@ -5,9 +5,11 @@
 //   2 a datagram's sentence and its capture line
 //   3 arbitrary bytes as the settings file: loaded, applied, saved, reloaded
 //   4 an IEC 61162-450 datagram's rows, and a sent one read back
+//   5 a received row's checksum verdict and sentence kind
 
 #include "controlutil.h"
 #include "iec450.h"
+#include "nmeacheck.h"
 #include "recvutil.h"
 #include "saveutil.h"
 #include "validateutil.h"
@@ -187,6 +189,20 @@ void settingsRule(QByteArrayView content)
 
 } // namespace
 
+void verdictRule(QByteArrayView in)
+{
+    const QString row = text(in);
+    const NmeaCheck check = checkNmea(row);
+    const bool nmea = check.verdict != NmeaVerdict::None && check.verdict != NmeaVerdict::NotNmea;
+    CHECK((check.verdict == NmeaVerdict::None) == row.isEmpty(), row);
+    CHECK((check.kind == u"other"_qs) == (check.verdict == NmeaVerdict::NotNmea), row);
+    CHECK(!nmea || ((row.front() == u'$' || row.front() == u'!') && !check.kind.isEmpty()), row);
+    CHECK(check.verdict != NmeaVerdict::Right || check.received.toInt(nullptr, 16) == check.computed, row);
+    // Only the first line counts.
+    if (!row.isEmpty() && !row.contains(u'\r') && !row.contains(u'\n'))
+        CHECK(checkNmea(row + u"\r\n$X*00"_qs).verdict == check.verdict, row);
+}
+
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 {
     // The program logs every step; a fuzz run only wants to hear of failures.
@@ -207,8 +223,9 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    void (*const rules[])(QByteArrayView) = {sentenceRule, socketRule, captureRule, settingsRule, iec450Rule};
+    void (*const rules[])(QByteArrayView) = {sentenceRule, socketRule, captureRule, settingsRule, iec450Rule,
+                                             verdictRule};
     if (size > 0)
-        rules[data[0] % 5](QByteArrayView(reinterpret_cast<const char *>(data) + 1, qsizetype(size - 1)));
+        rules[data[0] % std::size(rules)](QByteArrayView(reinterpret_cast<const char *>(data) + 1, qsizetype(size - 1)));
     return 0;
 }

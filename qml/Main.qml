@@ -142,9 +142,8 @@ ApplicationWindow {
         if (!viewutil)
             return
         viewutil.sendMrSocketStatusChanged.connect(recvTab.recvMrSocketStatus)
-        viewutil.sendMrConnectionStatusChanged.connect(recvTab.updateMrControlsOnConnectionStatus)
+        viewutil.sendMrShownConnectionStatusChanged.connect(recvTab.updateMrControlsOnConnectionStatus)
         viewutil.sendMrErrorMessageChanged.connect(recvTab.recvMrErrorMessage)
-        viewutil.sendMrNmeaSentenceChanged.connect(recvTab.updateMrListView)
         viewutil.sendMrSaveNmeaToFileToggleChanged.connect(recvTab.followMrSaveNmeaToFileToggle)
         viewutil.sendMsSocketStatusChanged.connect(sendTab.recvMsSocketStatus)
         viewutil.sendMsConnectionStatusChanged.connect(sendTab.updateMsControlsOnConnectionStatus)

@@ -196,7 +196,7 @@ Rectangle {
                             objectName: "socketStatusLbl"
                             Layout.fillWidth: true
                             textFormat: Text.PlainText
-                            text: viewutil ? viewutil.mrConnectionStatus : ""
+                            text: viewutil ? viewutil.mrShownConnectionStatus : ""
                         }
 
                         Label {
@@ -208,7 +208,7 @@ Rectangle {
                             objectName: "infoSrcIpAddressLbl"
                             Layout.fillWidth: true
                             textFormat: Text.PlainText
-                            text: viewutil ? viewutil.mrInfoSrcIpAddress : ""
+                            text: viewutil ? viewutil.mrShownSrcIpAddress : ""
                         }
                     }
                 }
@@ -227,38 +227,77 @@ Rectangle {
                         objectName: "listView"
                         Layout.fillWidth: true
                         Layout.fillHeight: true
+                        feed: viewutil ? viewutil.mrFeed : null
+                        showVerdicts: true
+                        filterText: filterField.text
                     }
 
-                    Button {
-                        id: clearBtn
-                        objectName: "clearBtn"
-                        Accessible.name: text
-                        Accessible.onPressAction: if (enabled) clicked()
-                        Layout.alignment: Qt.AlignHCenter
-                        Layout.minimumWidth: connectBtn.width
-                        text: "Clear Data"
-                        onClicked: listView.nmeaModel.clear()
-                    }
-                }
+                    // "Clear Data" stays in the middle; the new controls
+                    // take the room on either side of it.
+                    Item {
+                        Layout.fillWidth: true
+                        Layout.preferredHeight: clearBtn.implicitHeight
 
-                // Beside "Clear Data", outside the layout: it moves nothing.
-                Label {
-                    id: iec450SourcesLbl
-                    objectName: "iec450SourcesLbl"
-                    x: parent.width - width
-                    y: clearBtn.y + (clearBtn.height - height) / 2
-                    width: Math.max(0, parent.width - clearBtn.x - clearBtn.width - 10)
-                    horizontalAlignment: Text.AlignRight
-                    elide: Text.ElideRight
-                    textFormat: Text.PlainText
-                    text: viewutil ? viewutil.mrIec450Summary : ""
-                    Accessible.name: text
+                        TextField {
+                            id: filterField
+                            objectName: "filterField"
+                            anchors.left: parent.left
+                            anchors.right: clearBtn.left
+                            anchors.rightMargin: 6
+                            anchors.verticalCenter: parent.verticalCenter
+                            leftPadding: 5
+                            rightPadding: 5
+                            placeholderText: "Filter"
+                            Accessible.name: "Filter"
+                        }
 
-                    HoverHandler {
-                        id: iec450SourcesHover
+                        Button {
+                            id: clearBtn
+                            objectName: "clearBtn"
+                            anchors.horizontalCenter: parent.horizontalCenter
+                            width: Math.max(implicitWidth, connectBtn.width)
+                            Accessible.name: text
+                            Accessible.onPressAction: if (enabled) clicked()
+                            text: "Clear Data"
+                            onClicked: {
+                                listView.nmeaModel.clear()
+                                if (viewutil)
+                                    viewutil.sendMrClearData()
+                            }
+                        }
+
+                        Button {
+                            id: pauseBtn
+                            objectName: "pauseBtn"
+                            readonly property var feed: viewutil ? viewutil.mrFeed : null
+                            readonly property bool paused: feed ? feed.paused : false
+                            anchors.left: clearBtn.right
+                            anchors.leftMargin: 6
+                            width: (parent.width - clearBtn.x - clearBtn.width - 12) / 2
+                            text: paused ? "Resume (" + feed.heldRows + ")" : "Pause"
+                            Accessible.name: paused ? "Resume" : "Pause"
+                            Accessible.onPressAction: clicked()
+                            onClicked: {
+                                if (feed)
+                                    feed.paused = !feed.paused
+                            }
+                        }
+
+                        Button {
+                            id: statsBtn
+                            objectName: "statsBtn"
+                            anchors.left: pauseBtn.right
+                            anchors.leftMargin: 6
+                            anchors.right: parent.right
+                            text: "Statistics"
+                            Accessible.name: text
+                            Accessible.onPressAction: clicked()
+                            onClicked: {
+                                statsWin.show()
+                                statsWin.raise()
+                            }
+                        }
                     }
-                    ToolTip.visible: iec450SourcesHover.hovered && text !== ""
-                    ToolTip.text: viewutil ? viewutil.mrIec450Details : ""
                 }
             }
         }
@@ -281,6 +320,11 @@ Rectangle {
                 text: viewutil ? viewutil.mrInfoMessage : ""
             }
         }
+    }
+
+    StatisticsWindow {
+        id: statsWin
+        objectName: "statsWin"
     }
 
     function recvMrSocketStatus() {
@@ -314,11 +358,6 @@ Rectangle {
         grpPortTextField.readOnly = false
         connectBtn.enabled = true
         disconnectBtn.enabled = false
-    }
-
-    function updateMrListView() {
-        if (viewutil)
-            listView.nmeaModel.append({ text: viewutil.mrNmeaSentence })
     }
 
     // The controller unticks the box when no capture file can be opened.

@@ -143,11 +143,16 @@ void Controlutil::recvMrNmeaData(QString connectionStatus, QString nmeaSentence,
         qInfo() << "Mr connection Status = " << connectionStatus;
         qInfo() << "Mr source IP address = " << sourceIp;
         qInfo() << "Mr source port number = " << sourcePort;
+        // A new connection starts the statistics anew.
+        if (connectionStatus == QLatin1String("Connected"))
+            m_viewutil->mrStats()->reset();
         m_lastMrConnectionStatus = connectionStatus;
     }
     m_viewutil->setMrConnectionStatus(connectionStatus);
     m_viewutil->setMrNmeaSentence(nmeaSentence);
     m_viewutil->setMrInfoSrcIpAddress(sourceIp);
+    if (!sourceIp.isEmpty())
+        m_viewutil->mrStats()->add(m_viewutil->mrFeed()->lastCheck(), sourceIp, nmeaSentence.size());
 }
 
 void Controlutil::recvMsNmeaData(QString connectionStatus, QString nmeaSentence, QString sourceIp,
@@ -302,7 +307,8 @@ void Controlutil::recvJsonErrorMessage(QString errorMsg)
 
 void Controlutil::recvMrInfoMessage(QString InfoMsg)
 {
-    m_viewutil->setMrInfoMessage(InfoMsg);
+    if (InfoMsg != m_viewutil->mrInfoMessage())
+        m_viewutil->setMrInfoMessage(InfoMsg);
 }
 
 void Controlutil::recvMsInfoMessage(QString InfoMsg)

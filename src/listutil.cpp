@@ -42,14 +42,51 @@ int Listutil::rowCount(const QModelIndex &parent) const
 
 QVariant Listutil::data(const QModelIndex &index, int role) const
 {
-    if (role != TextRole || !checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return QVariant();
-    return text(index.row());
+    switch (role) {
+    case TextRole:
+        return text(index.row());
+    case VerdictRole:
+        return int(m_verdicts[size_t(index.row())]);
+    case VerdictTextRole:
+        return m_verdicts[size_t(index.row())] == NmeaVerdict::None ? QString()
+                                                                    : nmeaVerdictText(checkNmea(text(index.row())));
+    default:
+        return QVariant();
+    }
 }
 
 QHash<int, QByteArray> Listutil::roleNames() const
 {
-    return {{TextRole, QByteArrayLiteral("text")}};
+    return {{TextRole, QByteArrayLiteral("text")}, {VerdictRole, QByteArrayLiteral("verdict")},
+            {VerdictTextRole, QByteArrayLiteral("verdictText")}};
+}
+
+void Listutil::setFeed(QObject *feed)
+{
+    if (m_feed)
+        disconnect(m_feed, nullptr, this, nullptr);
+    m_feed = qobject_cast<Rowfeed *>(feed);
+    if (m_feed) {
+        connect(m_feed, &Rowfeed::rowsReady, this, [this] { appendRows(m_feed->take()); });
+        appendRows(m_feed->take());
+    }
+    emit feedChanged();
+}
+
+void Listutil::appendRows(const std::vector<FeedRow> &rows)
+{
+    if (rows.empty())
+        return;
+    const int first = count();
+    beginInsertRows(QModelIndex(), first, first + int(rows.size()) - 1);
+    for (const FeedRow &row : rows)
+        store(row.text, row.verdict);
+    endInsertRows();
+    if (count() >= keptRows + droppedRows)
+        dropOldestRows(count() - keptRows);
+    emit countChanged();
 }
 
 void Listutil::append(const QVariantMap &row)
@@ -57,11 +94,20 @@ void Listutil::append(const QVariantMap &row)
     appendText(row.value(QStringLiteral("text")).toString());
 }
 
-void Listutil::appendText(const QString &text)
+void Listutil::appendText(const QString &text, NmeaVerdict verdict)
 {
-    const QByteArray bytes = text.toUtf8();
     const int row = count();
     beginInsertRows(QModelIndex(), row, row);
+    store(text, verdict);
+    endInsertRows();
+    if (count() >= keptRows + droppedRows)
+        dropOldestRows(droppedRows);
+    emit countChanged();
+}
+
+void Listutil::store(const QString &text, NmeaVerdict verdict)
+{
+    const QByteArray bytes = text.toUtf8();
     if (m_blocks.empty() || m_blocks.back().size() + bytes.size() > m_blocks.back().capacity()) {
         QByteArray block;
         block.reserve(qMax(blockSize, bytes.size()));
@@ -71,16 +117,14 @@ void Listutil::appendText(const QString &text)
     m_blocks.back().append(bytes);
     m_rowStarts.push_back(m_end);
     m_end += bytes.size();
-    endInsertRows();
-    if (count() >= keptRows + droppedRows)
-        dropOldestRows(droppedRows);
-    emit countChanged();
+    m_verdicts.push_back(verdict);
 }
 
 void Listutil::dropOldestRows(int rows)
 {
     beginRemoveRows(QModelIndex(), 0, rows - 1);
     m_rowStarts.erase(m_rowStarts.begin(), m_rowStarts.begin() + rows);
+    m_verdicts.erase(m_verdicts.begin(), m_verdicts.begin() + rows);
     // Blocks that now hold no row are freed.
     size_t unused = 0;
     while (unused + 1 < m_blockStarts.size() && m_blockStarts[unused + 1] <= m_rowStarts.front())
@@ -99,6 +143,7 @@ void Listutil::clear()
     std::vector<QByteArray>().swap(m_blocks);
     std::vector<qsizetype>().swap(m_blockStarts);
     std::vector<qsizetype>().swap(m_rowStarts);
+    std::vector<NmeaVerdict>().swap(m_verdicts);
     m_end = 0;
     endResetModel();
     emit countChanged();

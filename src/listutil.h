@@ -6,23 +6,31 @@
 #include <QString>
 #include <QVariant>
 #include <QVariantMap>
+#include <QPointer>
 #include <QtQmlIntegration/qqmlintegration.h>
 
 #include <vector>
+
+#include "rowfeed.h"
 
 // The rows of a CustomListView: one text per row, role "text", appended with
 // append({ text: ... }) and emptied with clear(), as a ListModel is used.
 // A receiver list grows by every datagram, so the texts are kept compactly:
 // their UTF-8 bytes one after the other in large blocks, and where each row
-// starts. An 80-character sentence takes 88 bytes.
+// starts, and a byte for its checksum verdict. An 80-character sentence
+// takes 89 bytes. A list given a feed takes its rows from it, a frame's rows
+// at a time.
 class Listutil : public QAbstractListModel
 {
     Q_OBJECT
     Q_PROPERTY(int count READ count NOTIFY countChanged)
+    Q_PROPERTY(QObject *feed READ feed WRITE setFeed NOTIFY feedChanged)
     QML_ELEMENT
 
 public:
-    enum Role { TextRole = Qt::UserRole + 1 };
+    // verdict: 0 none, 1 right, 2 wrong, 3 no checksum, 4 not NMEA;
+    // verdictText: the hover text, found again from the row when asked.
+    enum Role { TextRole = Qt::UserRole + 1, VerdictRole, VerdictTextRole };
 
     explicit Listutil(QObject *parent = nullptr);
 
@@ -34,14 +42,23 @@ public:
     QHash<int, QByteArray> roleNames() const override;
 
     Q_INVOKABLE void append(const QVariantMap &row);
-    void appendText(const QString &text);
+    void appendText(const QString &text, NmeaVerdict verdict = NmeaVerdict::None);
+    void appendRows(const std::vector<FeedRow> &rows);
     Q_INVOKABLE void clear();
+
+    QObject *feed() const { return m_feed; }
+    void setFeed(QObject *feed);
 
 signals:
     void countChanged();
+    void feedChanged();
 
 private:
+    void store(const QString &text, NmeaVerdict verdict);
     void dropOldestRows(int rows);
+
+    QPointer<Rowfeed> m_feed;
+    std::vector<NmeaVerdict> m_verdicts;
 
     // Rows lie one after the other in a run of positions that the blocks
     // cover in order; no row spans two blocks, so a block is never moved.

@@ -222,6 +222,7 @@ void Recvutil::processData()
     // again for the datagrams still pending.
     QElapsedTimer slice;
     slice.start();
+    int received = 0;
     // Every emission may reach slots that disconnect the receiver, so the socket
     // is looked at again before each datagram.
     while (udpSocket && udpSocket->hasPendingDatagrams() && !slice.hasExpired(readSliceMs)) {
@@ -255,13 +256,17 @@ void Recvutil::processData()
             iec450DetailsTimer.start();
             emit sendMrIec450Sources(iec450Sources.summary(), iec450Sources.details());
         }
-        // Data only restarts a running time-out; that it is switched off was
-        // said when it was set or the receiver connected, not per datagram.
-        if (rxTimeoutInSec != 0 && udpSocket)
-            rxTimeoutTimer->start(rxTimeoutInSec * 1000);
-        emit sendMrInfoMessage(QStringLiteral("Receiving Multicast On ") + activeIface.humanReadableName()
-                               + QStringLiteral(" Interface"));
+        ++received;
     }
+    // Once for all the datagrams read now rather than for each: data only
+    // restarts a running time-out; that it is switched off was said when it
+    // was set or the receiver connected.
+    if (received == 0 || !udpSocket)
+        return;
+    if (rxTimeoutInSec != 0)
+        rxTimeoutTimer->start(rxTimeoutInSec * 1000);
+    emit sendMrInfoMessage(QStringLiteral("Receiving Multicast On ") + activeIface.humanReadableName()
+                           + QStringLiteral(" Interface"));
 }
 
 void Recvutil::handleRxTimeoutTimer()

@@ -15,6 +15,12 @@ Viewutil::Viewutil(QObject *parent)
     m_msSpeedNmeaSentence = QStringLiteral("$VDVBW,15.0,00.0,A,11.0,00.0,A,00.0,A,00.0,A*55");
     m_msDepthNmeaSentence = QStringLiteral("$SDDPT,20.0,0.0,50.0*52");
     m_msWindNmeaSentence = QStringLiteral("$WIMWV,045.0,T,012.0,N,A*27");
+
+    connect(this, &Viewutil::sendMrNmeaSentenceChanged, this, [this] { m_mrFeed.add(m_mrNmeaSentence); });
+    connect(this, &Viewutil::sendMrClearData, this, [this] {
+        m_mrFeed.clear();
+        m_mrStats.reset();
+    });
 }
 
 QString Viewutil::mrGrpIpAddress() const
@@ -316,6 +322,10 @@ void Viewutil::setMrConnectionStatus(const QString &mrConnectionStatus)
 {
     m_mrConnectionStatus = mrConnectionStatus;
     emit sendMrConnectionStatusChanged();
+    if (m_mrShownConnectionStatus != mrConnectionStatus) {
+        m_mrShownConnectionStatus = mrConnectionStatus;
+        emit sendMrShownConnectionStatusChanged();
+    }
 }
 
 void Viewutil::setMrNmeaSentence(const QString &mrNmeaSentence)
@@ -328,6 +338,10 @@ void Viewutil::setMrInfoSrcIpAddress(const QString &mrInfoSrcIpAddress)
 {
     m_mrInfoSrcIpAddress = mrInfoSrcIpAddress;
     emit sendMrInfoSrcIpAddressChanged();
+    if (m_mrShownSrcIpAddress != mrInfoSrcIpAddress) {
+        m_mrShownSrcIpAddress = mrInfoSrcIpAddress;
+        emit sendMrShownSrcIpAddressChanged();
+    }
 }
 
 void Viewutil::setMrSaveNmeaToFileToggle(bool mrSaveNmeaToFileToggle)

@@ -4,6 +4,9 @@
 #include <QString>
 #include <QStringList>
 
+#include "rowfeed.h"
+#include "statsmodel.h"
+
 // The state the user interface binds to. Setters never compare: every write
 // emits the change signal, because a repeated toggle word starts a new attempt
 // and two equal sentences in a row must each reach the lists.
@@ -76,6 +79,14 @@ class Viewutil : public QObject
     Q_PROPERTY(bool msReplayLoop READ msReplayLoop WRITE setMsReplayLoop NOTIFY sendMsReplayLoopChanged)
     Q_PROPERTY(double msReplayProgress READ msReplayProgress WRITE setMsReplayProgress NOTIFY sendMsReplayProgressChanged)
     Q_PROPERTY(QString msReplayPosition READ msReplayPosition WRITE setMsReplayPosition NOTIFY sendMsReplayPositionChanged)
+    // Every published received sentence becomes a row of the feed; the
+    // controller counts the peers' sentences in the statistics.
+    Q_PROPERTY(QObject *mrFeed READ mrFeed CONSTANT)
+    // Status and source as the page shows them: said again only when they
+    // change, since every sentence publishes them anew.
+    Q_PROPERTY(QString mrShownConnectionStatus READ mrConnectionStatus NOTIFY sendMrShownConnectionStatusChanged)
+    Q_PROPERTY(QString mrShownSrcIpAddress READ mrInfoSrcIpAddress NOTIFY sendMrShownSrcIpAddressChanged)
+    Q_PROPERTY(QObject *mrStats READ mrStats CONSTANT)
 
 public:
     explicit Viewutil(QObject *parent = nullptr);
@@ -147,6 +158,8 @@ public:
     bool msReplayLoop() const;
     double msReplayProgress() const;
     QString msReplayPosition() const;
+    Rowfeed *mrFeed() { return &m_mrFeed; }
+    Statsmodel *mrStats() { return &m_mrStats; }
 
     void setMrGrpIpAddress(const QString &mrGrpIpAddress);
     void setMrGrpPortNumber(const QString &mrGrpPortNumber);
@@ -252,6 +265,9 @@ signals:
 
     void sendLoadAppSettings();
     void sendSaveAppSettings();
+    void sendMrClearData();
+    void sendMrShownConnectionStatusChanged();
+    void sendMrShownSrcIpAddressChanged();
 
     void sendMrDefaultGrpIpAddressChanged();
     void sendMrDefaultGrpPortNumberChanged();
@@ -348,4 +364,8 @@ private:
     bool m_msReplayLoop = false;
     double m_msReplayProgress = 0.0;
     QString m_msReplayPosition;
+    QString m_mrShownConnectionStatus;
+    QString m_mrShownSrcIpAddress;
+    Rowfeed m_mrFeed;
+    Statsmodel m_mrStats;
 };

@@ -253,6 +253,61 @@ private slots:
         QCOMPARE(shownError(), QString());
     }
 
+    // Verdict marks, the statistics window, pause and filter on the
+    // receiver page, with sentences as the receiver hands them over.
+    void receivedRowsMarkedCountedPausedFiltered()
+    {
+        QVERIFY(start());
+        const auto receive = [this](const QString &sentence, const char *host = "198.51.100.2") {
+            m_control->recvMrNmeaData(QStringLiteral("Connected"), sentence, QLatin1String(host), QStringLiteral("10110"));
+        };
+        for (const char *sentence : {"$HEHDT,90.0,T*16", "$HEHDT,90.0,T*17", "$GPRMC,1*56", "hello"})
+            receive(QLatin1String(sentence));
+        receive(QStringLiteral("$HEHDT,91.0,T*16"), "198.51.100.3");
+        QQuickItem *rows = onPage(false, "nmeaListView");
+        QTRY_COMPARE(rows->property("count").toInt(), 5);
+        QQuickItem *wrongRow = nullptr;
+        QTRY_VERIFY(QMetaObject::invokeMethod(rows, "itemAtIndex", Q_RETURN_ARG(QQuickItem *, wrongRow), Q_ARG(int, 1))
+                    && wrongRow);
+        const auto mark = [](QQuickItem *row) {
+            for (QQuickItem *child : row->childItems())
+                if (child->isVisible() && child->property("text").isValid())
+                    return child->property("text").toString() + child->property("color").toString();
+            return QString();
+        };
+        QCOMPARE(mark(wrongRow), QStringLiteral("\u2717#c00000"));
+
+        QVERIFY(click(onPage(false, "statsBtn")));
+        QTRY_VERIFY(window()->findChild<QQuickWindow *>("statsWin")->isVisible());
+        const QAbstractItemModel *table = m_view->mrStats();
+        QTRY_COMPARE(table->rowCount(), 3);
+        QStringList shown;
+        for (int row = 0; row < 3; ++row) {
+            const auto cell = [&](const char *role) { return table->index(row, 0).data(table->roleNames().key(role)).toString(); };
+            shown << cell("kind") + QLatin1Char(' ') + cell("count") + QLatin1Char(' ') + cell("wrong") + QLatin1Char(' ') + cell("hosts");
+        }
+        QCOMPARE(shown, QStringList({"GPRMC 1 0 198.51.100.2", "HEHDT 3 2 198.51.100.2, 198.51.100.3", "other 1 0 198.51.100.2"}));
+
+        QVERIFY(click(onPage(false, "pauseBtn")));
+        receive(QStringLiteral("$GPRMC,2*55"));
+        receive(QStringLiteral("$GPRMC,3*54"));
+        QTRY_COMPARE(onPage(false, "pauseBtn")->property("text").toString(), QStringLiteral("Resume (2)"));
+        QCOMPARE(rows->property("count").toInt(), 5);
+        QVERIFY(click(onPage(false, "pauseBtn")));
+        QTRY_COMPARE(rows->property("count").toInt(), 7);
+
+        onPage(false, "filterField")->setProperty("text", QStringLiteral("gprmc"));
+        QTRY_COMPARE(rows->property("count").toInt(), 3);
+        onPage(false, "filterField")->setProperty("text", QStringLiteral("rmc,2"));
+        QTRY_COMPARE(rows->property("count").toInt(), 1);
+        onPage(false, "filterField")->setProperty("text", QStringLiteral("Other"));
+        QTRY_COMPARE(rows->property("count").toInt(), 1);
+        onPage(false, "filterField")->setProperty("text", QString());
+        QTRY_COMPARE(rows->property("count").toInt(), 7);
+        QVERIFY(click(onPage(false, "clearBtn")));
+        QCOMPARE(table->rowCount(), 0);
+    }
+
     void customSentenceVerdict_data()
     {
         QTest::addColumn<QString>("typed");

@@ -2,12 +2,17 @@
 #include <QRegularExpression>
 #include <QTest>
 
+#include <QRegularExpression>
+
 #include <climits>
+#include <numeric>
 
 #include "iec450.h"
 #include "ifaceselect.h"
 #include "listutil.h"
 #include "livetime.h"
+#include "nmeacheck.h"
+#include "nmeastats.h"
 #include "recvutil.h"
 #include "replayschedule.h"
 #include "saveutil.h"
@@ -48,6 +53,10 @@ private slots:
     void liveTime();
     void replaySteps_data();
     void replaySteps();
+    void checksumVerdict_data();
+    void checksumVerdict();
+    void statistics_data();
+    void statistics();
 };
 
 void TestRules::socketDetails_data()
@@ -402,6 +411,110 @@ void TestRules::rowStore()
     QCOMPARE(list.rowCount(), 0);
     list.appendText(QStringLiteral("again"));
     QCOMPARE(list.text(0), QStringLiteral("again"));
+}
+
+void TestRules::checksumVerdict_data()
+{
+    QTest::addColumn<QString>("row");
+    QTest::addColumn<int>("verdict");
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("hover");
+    const int right = int(NmeaVerdict::Right), wrong = int(NmeaVerdict::Wrong);
+    QTest::newRow("right") << "$HEHDT,90.0,T*16" << right << "HEHDT" << "Checksum right";
+    QTest::newRow("wrong") << "$HEHDT,90.0,T*17" << wrong << "HEHDT"
+                           << "Checksum wrong: received 17, computed 16";
+    QTest::newRow("one digit") << "$HEHDT,90.0,T*1" << wrong << "HEHDT" << "Checksum wrong: received 1, computed 16";
+    QTest::newRow("nothing after star") << "$GPRMC,1*" << wrong << "GPRMC"
+                                        << "Checksum wrong: received nothing, computed 56";
+    QTest::newRow("proprietary, lower-case digits") << "$PGRMZ,246,f,3*1b" << right << "PGRM" << "Checksum right";
+    QTest::newRow("AIS") << "!AIVDM,1,1,,A,13aG?P0P00PD;88MD5MTDww@2<0L,0*71" << right << "AIVDM" << "Checksum right";
+    QTest::newRow("first line of two") << "$HEHDT,90.0,T*16\r\n$X*00" << right << "HEHDT" << "Checksum right";
+    QTest::newRow("no checksum") << "$GPGLL,5300.00,N" << int(NmeaVerdict::NoChecksum) << "GPGLL" << "No checksum";
+    const int notNmea = int(NmeaVerdict::NotNmea);
+    QTest::newRow("plain text") << "hello" << notNmea << "other" << "Not an NMEA sentence";
+    QTest::newRow("lower-case address") << "$gprmc,1*56" << notNmea << "other" << "Not an NMEA sentence";
+    QTest::newRow("one-letter address") << "$A*41" << notNmea << "other" << "Not an NMEA sentence";
+    QTest::newRow("empty row") << "" << int(NmeaVerdict::None) << "" << "";
+}
+
+void TestRules::checksumVerdict()
+{
+    QFETCH(QString, row);
+    QFETCH(int, verdict);
+    QFETCH(QString, kind);
+    QFETCH(QString, hover);
+    const NmeaCheck check = checkNmea(row);
+    QCOMPARE(int(check.verdict), verdict);
+    QCOMPARE(check.kind, kind);
+    QCOMPARE(nmeaVerdictText(check), hover);
+}
+
+// Sentences given as "ms KIND[!][@host]" ('!': wrong checksum), 20 bytes
+// each; the figures of one kind and the total at a moment.
+void TestRules::statistics_data()
+{
+    QTest::addColumn<QStringList>("sentences");
+    QTest::addColumn<qint64>("now");
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<qint64>("count");
+    QTest::addColumn<double>("rate");
+    QTest::addColumn<bool>("stale");
+    QTest::addColumn<int>("wrong");
+    QTest::addColumn<int>("hosts");
+    QTest::addColumn<double>("totalRate");
+    const auto every = [](int fromMs, int stepMs, int n, const QString &kind) {
+        QStringList list;
+        for (int i = 0; i < n; ++i)
+            list << QStringLiteral("%1 %2").arg(fromMs + i * stepMs).arg(kind);
+        return list;
+    };
+    const QStringList steady = every(0, 1000, 20, QStringLiteral("GPRMC"));
+    QTest::newRow("steady 1/s") << steady << qint64(20000) << "GPRMC" << qint64(20) << 1.0 << false << 0 << 1 << 1.0;
+    QTest::newRow("quiet three intervals") << steady << qint64(22000) << "GPRMC" << qint64(20) << 0.8 << false << 0 << 1 << 0.8;
+    QTest::newRow("quiet more than three") << steady << qint64(22001) << "GPRMC" << qint64(20) << 0.8 << true << 0 << 1 << 0.8;
+    QTest::newRow("second not yet whole") << (steady + QStringList{"20100 GPRMC"}) << qint64(20500) << "GPRMC" << qint64(21)
+                                          << 1.0 << false << 0 << 1 << 1.0;
+    QTest::newRow("older than 10 s") << steady << qint64(31000) << "GPRMC" << qint64(20) << 0.0 << true << 0 << 1 << 0.0;
+    const QStringList fast = every(0, 100, 10, QStringLiteral("HEHDT"));
+    QTest::newRow("fast kind, 2 s floor") << fast << qint64(2900) << "HEHDT" << qint64(10) << 1.0 << false << 0 << 1 << 1.0;
+    QTest::newRow("fast kind past floor") << fast << qint64(2901) << "HEHDT" << qint64(10) << 1.0 << true << 0 << 1 << 1.0;
+    QTest::newRow("one sentence") << QStringList{"0 AIVDM"} << qint64(2001) << "AIVDM" << qint64(1) << 0.1 << true << 0 << 1 << 0.1;
+    QTest::newRow("wrong and hosts") << (steady + QStringList{"19500 HEHDT!@b", "19600 HEHDT@c", "19700 HEHDT!@b"})
+                                     << qint64(20000) << "HEHDT" << qint64(3) << 0.3 << false << 2 << 2 << 1.3;
+    QTest::newRow("reset") << (steady + QStringList{"reset", "19500 HEHDT"}) << qint64(20000) << "GPRMC" << qint64(0)
+                           << 0.0 << false << 0 << 0 << 0.1;
+}
+
+void TestRules::statistics()
+{
+    QFETCH(QStringList, sentences);
+    QFETCH(qint64, now);
+    QFETCH(QString, kind);
+    qint64 clock = 0;
+    Nmeastats stats([&clock] { return clock; });
+    for (const QString &sentence : sentences) {
+        if (sentence == QLatin1String("reset")) {
+            stats.reset();
+            continue;
+        }
+        const QStringList parts = sentence.split(QRegularExpression(QStringLiteral("[ @]")));
+        clock = parts.at(0).toLongLong();
+        const bool wrong = parts.at(1).endsWith(QLatin1Char('!'));
+        stats.add(wrong ? parts.at(1).chopped(1) : parts.at(1), wrong, parts.value(2, QStringLiteral("a")), 20);
+    }
+    clock = now;
+    Nmeastats::Row row;
+    for (const Nmeastats::Row &r : stats.rows())
+        row = r.kind == kind ? r : row;
+    QTEST(row.count, "count");
+    QTEST(row.rate, "rate");
+    QTEST(row.stale, "stale");
+    QTEST(int(row.wrong), "wrong");
+    QTEST(int(row.hosts.size()), "hosts");
+    QTEST(stats.total().rate, "totalRate");
+    QCOMPARE(stats.total().bytesPerSecond, stats.total().rate * 20);
+    const QVector<double> history = stats.history();
+    QCOMPARE(std::accumulate(history.end() - 10, history.end(), 0.0) / 10, stats.total().rate);
 }
 
 QTEST_GUILESS_MAIN(TestRules)

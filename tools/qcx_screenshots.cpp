@@ -92,8 +92,12 @@ int main(int argc, char *argv[])
                                  "$SDDPT,18.6,0.5,50.0*5A",
                                  "$WIMWV,312.0,R,014.5,N,A*23",
                                  "$GPRMC,101530.00,A,5321.5012,N,00613.9913,E,12.1,271.4,140326,1.2,W,A*17",
-                                 "$GPGGA,101530.00,5321.5012,N,00613.9913,E,1,08,0.9,12.3,M,46.1,M,,*5D"};
-    for (int i = 0; i < 24; ++i)
+                                 "$GPGGA,101530.00,5321.5012,N,00613.9913,E,1,08,0.9,12.3,M,46.1,M,,*5D",
+                                 "$HEHDT,271.5,T*2F",
+                                 "$PGRMZ,246,f,3",
+                                 "!AIVDM,1,1,,A,13aG?P0P00PD;88MD5MTDww@2<0L,0*71",
+                                 "hello from a test rig"};
+    for (int i = 0; i < 33; ++i)
         sentences << pool.at(i % pool.size());
     McastPeer peer;
     if (!peer.startSender(shipHostB(), kGroup, kPort, shipAddressB(), sentences, 0, 200, 60)
@@ -103,6 +107,15 @@ int main(int argc, char *argv[])
     }
     pump(300);
     bool ok = save(win, outDir + QStringLiteral("/receiver.png"));
+
+    // The statistics of that stream.
+    MainWindowHarness::click(MainWindowHarness::findItem(recvTab, QStringLiteral("statsBtn")));
+    QQuickWindow *statistics = main.subWindow("statsWin");
+    if (!statistics || !QTest::qWaitForWindowExposed(statistics))
+        return 1;
+    pump(700);
+    ok = save(statistics, outDir + QStringLiteral("/statistics.png")) && ok;
+    statistics->close();
 
     // Sender page: three templates and a custom sentence, sent every half second.
     MainWindowHarness::click(main.item("sendTabBtn"));

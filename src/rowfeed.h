@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include <deque>
+#include <vector>
+
+#include "nmeacheck.h"
+
+struct FeedRow
+{
+    QString text;
+    NmeaVerdict verdict = NmeaVerdict::None;
+};
+
+// Carries the receiver's rows to its list: each row's verdict is found once
+// as it comes, and the rows wait for the next frame to reach the list in one
+// batch. While paused they wait until resumed.
+class Rowfeed : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(bool paused READ paused WRITE setPaused NOTIFY pausedChanged)
+    Q_PROPERTY(int heldRows READ heldRows NOTIFY heldRowsChanged)
+
+public:
+    // A list keeps 100,000 rows; rows held longer would be dropped from it.
+    static constexpr size_t keptRows = 110000;
+
+    explicit Rowfeed(QObject *parent = nullptr);
+
+    void add(const QString &text);
+    // The check of the row added last.
+    const NmeaCheck &lastCheck() const { return m_lastCheck; }
+    std::vector<FeedRow> take();
+    Q_INVOKABLE void clear();
+
+    bool paused() const { return m_paused; }
+    void setPaused(bool paused);
+    int heldRows() const { return m_held; }
+
+signals:
+    void rowsReady();
+    void pausedChanged();
+    void heldRowsChanged();
+
+private:
+    void deliver();
+
+    std::deque<FeedRow> m_rows;
+    NmeaCheck m_lastCheck;
+    bool m_paused = false;
+    int m_held = 0;
+    QTimer m_frame;
+};
