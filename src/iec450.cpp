@@ -116,9 +116,10 @@ Datagram parseDatagram(QByteArrayView datagram)
         qsizetype end = 0;
         while (end < rest.size() && rest.at(end) != '\r' && rest.at(end) != '\n')
             ++end;
-        const QByteArrayView line = rest.first(end).trimmed();
+        // Trimmed as a whole datagram's text is, Latin-1 blanks included.
+        const QString line = lineText(rest.first(end).trimmed()).trimmed();
         if (!line.isEmpty())
-            out.rows << lineText(line);
+            out.rows << line;
         rest = rest.sliced(qMin(end + 1, rest.size()));
     }
     if (out.rows.isEmpty())
