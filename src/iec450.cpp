@@ -1,5 +1,6 @@
 #include "iec450.h"
 
+#include "nmeacheck.h"
 #include "recvutil.h"
 
 #include <QRegularExpression>
@@ -47,18 +48,6 @@ QString lineText(QByteArrayView line)
     return text;
 }
 
-int hexValue(QChar c)
-{
-    const ushort u = c.unicode();
-    if (u >= '0' && u <= '9')
-        return u - '0';
-    if (u >= 'A' && u <= 'F')
-        return u - 'A' + 10;
-    if (u >= 'a' && u <= 'f')
-        return u - 'a' + 10;
-    return -1;
-}
-
 int readLineCount(QStringView value)
 {
     bool ok = false;
@@ -72,13 +61,11 @@ TagVerdict blockVerdict(QStringView block, QStringView &fields)
     fields = star < 0 ? block : block.first(star);
     if (star < 0 || block.size() - star != 3)
         return TagVerdict::NoChecksum;
-    const int high = hexValue(block.at(star + 1));
-    const int low = hexValue(block.at(star + 2));
+    const int high = hexDigitValue(block.at(star + 1));
+    const int low = hexDigitValue(block.at(star + 2));
     if (high < 0 || low < 0)
         return TagVerdict::NoChecksum;
-    quint8 sum = 0;
-    for (const QChar c : fields)
-        sum ^= quint8(c.unicode());
+    const quint8 sum = xorChecksum(fields);
     return sum == high * 16 + low ? TagVerdict::Correct : TagVerdict::WrongChecksum;
 }
 

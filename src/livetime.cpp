@@ -1,5 +1,7 @@
 #include "livetime.h"
 
+#include "nmeacheck.h"
+
 #include <QStringList>
 
 namespace {
@@ -45,10 +47,7 @@ void setNumber(QString &field, int value)
 
 QString nmeaChecksum(QStringView body)
 {
-    uchar sum = 0;
-    for (const QChar c : body)
-        sum ^= uchar(c.unicode() & 0xFF);
-    return QStringLiteral("%1").arg(sum, 2, 16, QLatin1Char('0')).toUpper();
+    return QStringLiteral("%1").arg(xorChecksum(body), 2, 16, QLatin1Char('0')).toUpper();
 }
 
 QString liveTimeSentence(const QString &sentence, const QDateTime &utc)

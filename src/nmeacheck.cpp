@@ -6,7 +6,9 @@ bool isAddressChar(QChar c)
     return (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) || (c >= QLatin1Char('0') && c <= QLatin1Char('9'));
 }
 
-int hexValue(QChar c)
+}
+
+int hexDigitValue(QChar c)
 {
     const ushort u = c.unicode();
     if (u >= '0' && u <= '9')
@@ -17,6 +19,13 @@ int hexValue(QChar c)
         return u - 'a' + 10;
     return -1;
 }
+
+quint8 xorChecksum(QStringView text)
+{
+    quint8 sum = 0;
+    for (const QChar c : text)
+        sum ^= quint8(c.unicode() & 0xff);
+    return sum;
 }
 
 NmeaCheck checkNmea(QStringView row)
@@ -55,9 +64,9 @@ NmeaCheck checkNmea(QStringView row)
     }
     check.computed = sum;
     check.received = line.mid(star + 1).toString();
-    const bool wellFormed = check.received.size() == 2 && hexValue(check.received[0]) >= 0
-        && hexValue(check.received[1]) >= 0;
-    check.verdict = wellFormed && hexValue(check.received[0]) * 16 + hexValue(check.received[1]) == sum
+    const bool wellFormed = check.received.size() == 2 && hexDigitValue(check.received[0]) >= 0
+        && hexDigitValue(check.received[1]) >= 0;
+    check.verdict = wellFormed && hexDigitValue(check.received[0]) * 16 + hexDigitValue(check.received[1]) == sum
         ? NmeaVerdict::Right
         : NmeaVerdict::Wrong;
     return check;

@@ -19,6 +19,11 @@ struct NmeaCheck
     int computed = -1;
 };
 
+// The checksum rule of sentences and TAG blocks: the XOR of the characters'
+// 8-bit codes. And the value of a hexadecimal digit, -1 for any other character.
+quint8 xorChecksum(QStringView text);
+int hexDigitValue(QChar c);
+
 // The first line of a row is checked: a datagram may carry more than one.
 NmeaCheck checkNmea(QStringView row);
 // The hover text of a row: its verdict in words.
