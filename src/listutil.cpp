@@ -6,11 +6,8 @@ namespace {
 // Large enough for any datagram's text; reserved whole, but memory pages
 // are only taken as rows fill them.
 constexpr qsizetype blockSize = 256 * 1024;
-// A list keeps the newest rows only (the capture file keeps them all); the
-// oldest leave ten thousand at a time, so that a long session at a high rate
-// neither runs out of memory nor moves rows for every new one.
-constexpr int keptRows = 100000;
-constexpr int droppedRows = 10000;
+constexpr int keptRows = listKeptRows;
+constexpr int droppedRows = listDroppedRows;
 }
 
 Listutil::Listutil(QObject *parent)

@@ -9,6 +9,12 @@
 
 #include "nmeacheck.h"
 
+// A list keeps the newest rows only (the capture file keeps them all); the
+// oldest leave ten thousand at a time, so that a long session at a high rate
+// neither runs out of memory nor moves rows for every new one.
+constexpr int listKeptRows = 100000;
+constexpr int listDroppedRows = 10000;
+
 struct FeedRow
 {
     QString text;
@@ -25,8 +31,8 @@ class Rowfeed : public QObject
     Q_PROPERTY(int heldRows READ heldRows NOTIFY heldRowsChanged)
 
 public:
-    // A list keeps 100,000 rows; rows held longer would be dropped from it.
-    static constexpr size_t keptRows = 110000;
+    // Rows held beyond what a list keeps would be dropped from it anyway.
+    static constexpr size_t keptRows = listKeptRows + listDroppedRows;
 
     explicit Rowfeed(QObject *parent = nullptr);
 
