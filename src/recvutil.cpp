@@ -211,6 +211,11 @@ void Recvutil::recvMrOsSelectInterfaceStatus(bool isOsSelectIfaceStatus)
     this->isOsSelectIfaceStatus = isOsSelectIfaceStatus;
 }
 
+void Recvutil::recvMrInterfaceName(const QString &interfaceName)
+{
+    this->interfaceName = interfaceName;
+}
+
 void Recvutil::processData()
 {
     if (!udpSocket)
@@ -293,7 +298,7 @@ QNetworkInterface Recvutil::getWiredEthernetInterface()
 {
     const QList<QNetworkInterface> ifaces = QNetworkInterface::allInterfaces();
     const IfaceSelect::WiredChoice choice =
-        IfaceSelect::findWiredInterface(IfaceSelect::describeInterfaces(ifaces));
+        IfaceSelect::findWiredInterface(IfaceSelect::describeInterfaces(ifaces), interfaceName);
     if (choice.found()) {
         wiredIfaceIpAddress = choice.address;
         emit sendMrInfoMessage(

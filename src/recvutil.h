@@ -39,6 +39,8 @@ public slots:
     void recvMrRxTimeoutInterval(int rxTimeoutInSec);
     void recvReceiverDisconnect();
     void recvMrOsSelectInterfaceStatus(bool isOsSelectIfaceStatus);
+    // The interface to use by its name instead of the first wired one; empty for that.
+    void recvMrInterfaceName(const QString &interfaceName);
 
 private slots:
     void processData();
@@ -64,6 +66,7 @@ private:
     QHostAddress wiredIfaceIpAddress;
     QNetworkInterface activeIface;
     bool isOsSelectIfaceStatus = false;
+    QString interfaceName;
     bool isConnected = false;
     QTimer *rxTimeoutTimer = nullptr;
     Iec450::SourceCounter iec450Sources;
