@@ -27,7 +27,7 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS "qml6-module-qtquick, qml6-module-qtquick-contr
 
 # Qt's project setup gives installed programs a $ORIGIN run path for bundled
 # libraries; this one uses the system's Qt only, and Debian forbids the path.
-set_target_properties(appQuaycast PROPERTIES INSTALL_RPATH "")
+set_target_properties(appQuaycast qcx PROPERTIES INSTALL_RPATH "")
 
 # Debian policy: the copyright file and, for a package without a Debian
 # revision, the changelog in Debian's format, compressed reproducibly.
