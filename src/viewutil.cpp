@@ -2,8 +2,6 @@
 
 #include <QDebug>
 
-#include "iec450.h"
-
 Viewutil::Viewutil(QObject *parent)
     : QObject(parent)
 {
@@ -16,7 +14,6 @@ Viewutil::Viewutil(QObject *parent)
     m_msDepthNmeaSentence = QStringLiteral("$SDDPT,20.0,0.0,50.0*52");
     m_msWindNmeaSentence = QStringLiteral("$WIMWV,045.0,T,012.0,N,A*27");
 
-    connect(this, &Viewutil::sendMrNmeaSentenceChanged, this, [this] { m_mrFeed.add(m_mrNmeaSentence); });
     connect(this, &Viewutil::sendMrClearData, this, [this] {
         m_mrFeed.clear();
         m_mrStats.reset();
@@ -624,21 +621,6 @@ QString Viewutil::msIec450Identity() const
     return m_msIec450Identity;
 }
 
-QString Viewutil::mrIec450Summary() const
-{
-    return m_mrIec450Summary;
-}
-
-QString Viewutil::mrIec450Details() const
-{
-    return m_mrIec450Details;
-}
-
-QString Viewutil::rowDetail(const QString &row) const
-{
-    return Iec450::rowDetail(row);
-}
-
 void Viewutil::setMsIec450Enabled(bool msIec450Enabled)
 {
     m_msIec450Enabled = msIec450Enabled;
@@ -649,18 +631,6 @@ void Viewutil::setMsIec450Identity(const QString &msIec450Identity)
 {
     m_msIec450Identity = msIec450Identity;
     emit sendMsIec450IdentityChanged();
-}
-
-void Viewutil::setMrIec450Summary(const QString &mrIec450Summary)
-{
-    m_mrIec450Summary = mrIec450Summary;
-    emit sendMrIec450SummaryChanged();
-}
-
-void Viewutil::setMrIec450Details(const QString &mrIec450Details)
-{
-    m_mrIec450Details = mrIec450Details;
-    emit sendMrIec450DetailsChanged();
 }
 
 bool Viewutil::msLiveTime() const

@@ -70,8 +70,6 @@ class Viewutil : public QObject
     // sources the receiver has seen.
     Q_PROPERTY(bool msIec450Enabled READ msIec450Enabled WRITE setMsIec450Enabled NOTIFY sendMsIec450EnabledChanged)
     Q_PROPERTY(QString msIec450Identity READ msIec450Identity WRITE setMsIec450Identity NOTIFY sendMsIec450IdentityChanged)
-    Q_PROPERTY(QString mrIec450Summary READ mrIec450Summary WRITE setMrIec450Summary NOTIFY sendMrIec450SummaryChanged)
-    Q_PROPERTY(QString mrIec450Details READ mrIec450Details WRITE setMrIec450Details NOTIFY sendMrIec450DetailsChanged)
     Q_PROPERTY(bool msLiveTime READ msLiveTime WRITE setMsLiveTime NOTIFY sendMsLiveTimeChanged)
     Q_PROPERTY(QString msReplayFilePath READ msReplayFilePath WRITE setMsReplayFilePath NOTIFY sendMsReplayFilePathChanged)
     Q_PROPERTY(bool msReplayActive READ msReplayActive WRITE setMsReplayActive NOTIFY sendMsReplayActiveChanged)
@@ -79,8 +77,8 @@ class Viewutil : public QObject
     Q_PROPERTY(bool msReplayLoop READ msReplayLoop WRITE setMsReplayLoop NOTIFY sendMsReplayLoopChanged)
     Q_PROPERTY(double msReplayProgress READ msReplayProgress WRITE setMsReplayProgress NOTIFY sendMsReplayProgressChanged)
     Q_PROPERTY(QString msReplayPosition READ msReplayPosition WRITE setMsReplayPosition NOTIFY sendMsReplayPositionChanged)
-    // Every published received sentence becomes a row of the feed; the
-    // controller counts the peers' sentences in the statistics.
+    // The controller puts every received row and every notice into the feed,
+    // and counts the received lines in the statistics.
     Q_PROPERTY(QObject *mrFeed READ mrFeed CONSTANT)
     // Status and source as the page shows them: said again only when they
     // change, since every sentence publishes them anew.
@@ -146,11 +144,8 @@ public:
     double msDefaultTxInterval() const;
     bool msIec450Enabled() const;
     QString msIec450Identity() const;
-    QString mrIec450Summary() const;
-    QString mrIec450Details() const;
 
     // The hover text of a list row: its TAG block's source and verdict.
-    Q_INVOKABLE QString rowDetail(const QString &row) const;
     bool msLiveTime() const;
     QString msReplayFilePath() const;
     bool msReplayActive() const;
@@ -216,8 +211,6 @@ public:
     void setMsDefaultTxInterval(double msDefaultTxInterval);
     void setMsIec450Enabled(bool msIec450Enabled);
     void setMsIec450Identity(const QString &msIec450Identity);
-    void setMrIec450Summary(const QString &mrIec450Summary);
-    void setMrIec450Details(const QString &mrIec450Details);
     void setMsLiveTime(bool msLiveTime);
     void setMsReplayFilePath(const QString &msReplayFilePath);
     void setMsReplayActive(bool msReplayActive);
@@ -289,8 +282,6 @@ signals:
     void sendMsDefaultTxIntervalChanged();
     void sendMsIec450EnabledChanged();
     void sendMsIec450IdentityChanged();
-    void sendMrIec450SummaryChanged();
-    void sendMrIec450DetailsChanged();
     void sendMsLiveTimeChanged();
     void sendMsReplayFilePathChanged();
     void sendMsReplayActiveChanged();
@@ -355,8 +346,6 @@ private:
     double m_msDefaultTxInterval = 0.0;
     bool m_msIec450Enabled = false;
     QString m_msIec450Identity;
-    QString m_mrIec450Summary;
-    QString m_mrIec450Details;
     bool m_msLiveTime = false;
     QString m_msReplayFilePath;
     bool m_msReplayActive = false;
