@@ -4,7 +4,16 @@
 #include "replayschedule.h"
 #include "validateutil.h"
 
+#include <QStringDecoder>
+
 #include <cmath>
+
+QString inputText(QByteArrayView bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8.decode(bytes);
+    return utf8.hasError() ? QString::fromLatin1(bytes) : text;
+}
 
 QString parseArguments(const QStringList &arguments, const QList<OptionSpec> &options, ParsedArguments &out)
 {

@@ -23,6 +23,10 @@ struct ParsedArguments
     QString value(const char *name) const { return options.value(QLatin1String(name)); }
 };
 
+// An argument's or an input line's bytes as text: UTF-8 where they are,
+// else Latin-1, so that a byte the sender is to put on the wire stays that byte.
+QString inputText(QByteArrayView bytes);
+
 // Splits a command's arguments into positional ones and the options it
 // knows ("--name value" or "--name=value"; "--" ends the options). Empty
 // when they parse, else what is wrong.

@@ -144,7 +144,7 @@ void Qcxlisten::scheduleMidnight()
     const QDateTime now = QDateTime::currentDateTime();
     const QDateTime midnight(now.date().addDays(1), QTime(0, 0));
     // A few milliseconds past it, so that the new file's name has the new date.
-    m_midnight->start(int(qBound<qint64>(1000, now.msecsTo(midnight) + 50, 24 * 3600 * 1000)));
+    m_midnight->start(int(qBound(qint64(1000), now.msecsTo(midnight) + 50, qint64(24 * 3600 * 1000))));
 }
 
 void Qcxlisten::receive(const GroupPort &group, const DatagramRecord &datagram)

@@ -255,7 +255,7 @@ int runSend(const ParsedArguments &arguments)
             while (line.endsWith('\n') || line.endsWith('\r'))
                 line.chop(1);
             if (!line.trimmed().isEmpty())
-                sentences << QString::fromUtf8(line);
+                sentences << inputText(line);
         }
         if (sentences.isEmpty())
             return usageError(QStringLiteral("no sentence to send: none given and none on standard input"));
@@ -311,7 +311,9 @@ int main(int argc, char *argv[])
     // A closed pipe is a write error to handle, not a reason to die.
     std::signal(SIGPIPE, SIG_IGN);
 
-    const QStringList arguments = app.arguments().mid(1);
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << inputText(argv[i]);
     if (arguments.isEmpty()) {
         print(stderr, overview());
         return Usage;
