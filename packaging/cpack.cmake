@@ -14,7 +14,11 @@ The receiver joins a group on the wired Ethernet interface, lists every
 sentence with its sender, warns when nothing arrives within a time-out and
 can record the sentences to capture files. The sender transmits template
 sentences (heading, position, speed, depth, wind) and a custom sentence,
-checked against the NMEA syntax, at an interval of 0.1 to 60 seconds.]=])
+checked against the NMEA syntax, at an interval of 0.1 to 60 seconds.
+
+The command qcx does the same without a display: it records groups to
+capture files or prints their lines as JSON, checks from scripts whether a
+group carries data, sends sentences and replays recordings.]=])
 set(CPACK_PACKAGE_HOMEPAGE_URL "https://www.example.com/quaycast")
 set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)
