@@ -136,10 +136,9 @@ void quietMessages(QtMsgType type, const QMessageLogContext &, const QString &te
 
 void startLog(const ParsedArguments &arguments)
 {
-    if (!arguments.has("--log")) {
-        qInstallMessageHandler(quietMessages);
+    qInstallMessageHandler(quietMessages);
+    if (!arguments.has("--log"))
         return;
-    }
     Logutil &log = Logutil::instance();
     log.setConsoleOutput(false);
     log.installMessageHandler();
