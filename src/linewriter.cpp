@@ -46,7 +46,8 @@ bool Linewriter::flush()
         else if (written < 0 && errno != EINTR)
             m_error = errno;
     }
-    m_buffer.clear();
+    // Emptied, its block kept for the next lines.
+    m_buffer.resize(0);
     if (m_error && wasWriting)
         emit writeFailed();
     return m_error == 0;

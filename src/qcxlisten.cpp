@@ -6,6 +6,7 @@
 #include "recvutil.h"
 #include "saveutil.h"
 
+#include <QAbstractEventDispatcher>
 #include <QDateTime>
 #include <QDeadlineTimer>
 #include <QTimer>
@@ -13,6 +14,8 @@
 #include <functional>
 
 namespace {
+
+constexpr qsizetype kCaptureBatch = 32 * 1024;
 
 // A timer's longest wait is some 24 days; a run may be longer.
 void after(QObject *context, QDeadlineTimer deadline, const std::function<void()> &done)
@@ -64,6 +67,8 @@ bool Qcxlisten::start()
         });
         m_saveutil->recvIncludeDateTimeInNmeaSaveFile(m_options.stamp);
         m_saveutil->recvStartNmeaSavingToFile();
+        if (QAbstractEventDispatcher *dispatcher = QAbstractEventDispatcher::instance())
+            connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, &Qcxlisten::writeCapture);
         if (!m_captureFailure.isEmpty()) {
             Linewriter::printError(QStringLiteral("Nothing Is Being Recorded, No NMEA Save File Can Be Opened: ")
                                    + m_captureFailure);
@@ -115,8 +120,10 @@ void Qcxlisten::stop(int status)
     // The receivers stay until the end: one of them may be sending the line that ends the run.
     for (const auto &receiver : m_receivers)
         receiver->recvReceiverDisconnect();
-    if (m_saveutil)
+    if (m_saveutil) {
+        writeCapture();
         m_saveutil->recvStopNmeaSavingToFile();
+    }
     if (!m_out->flush() && !m_out->readerGone() && status == 0) {
         Linewriter::printError(QStringLiteral("Cannot Write To Standard Output: ") + m_out->errorString());
         status = 1;
@@ -128,6 +135,7 @@ void Qcxlisten::reopenCapture()
 {
     if (!m_saveutil || m_finished)
         return;
+    writeCapture();
     m_saveutil->recvStopNmeaSavingToFile();
     m_saveutil->recvStartNmeaSavingToFile();
     if (!m_captureFailure.isEmpty()) {
@@ -152,7 +160,10 @@ void Qcxlisten::receive(const GroupPort &group, const DatagramRecord &datagram)
     if (m_finished)
         return;
     for (const RowRecord &row : datagram.rows) {
-        const qsizetype lines = qMax<qsizetype>(1, row.lines.size());
+        // A datagram of blanks: no line, as the capture file has none.
+        const qsizetype lines = row.lines.size();
+        if (lines == 0)
+            continue;
         const qint64 room = m_options.count > 0 ? m_options.count - m_lines : lines;
         output(group, datagram, row, qsizetype(qMin<qint64>(lines, room)));
         if (m_options.count > 0 && m_lines >= m_options.count) {
@@ -173,17 +184,34 @@ void Qcxlisten::output(const GroupPort &group, const DatagramRecord &datagram, c
             kept << row.lines.at(i).text;
         text = kept.join(QLatin1Char('\n'));
     }
-    if (m_saveutil)
-        m_saveutil->recvNmeaData(QStringLiteral("Connected"), text, datagram.host, QString::number(datagram.port));
+    if (m_saveutil) {
+        m_capture += text;
+        m_capture += QLatin1Char('\n');
+        if (m_capture.size() >= kCaptureBatch)
+            writeCapture();
+    }
     if (!m_options.json) {
-        m_out->write(captureLine(text, stampNow()).toUtf8());
-    } else if (row.lines.isEmpty()) {
-        m_out->write(jsonLine(readLine(text), datagram.arrivalMs, datagram.host, group.group, group.port));
+        // The capture file's line; one line needs none of its splitting.
+        if (lines == 1)
+            m_out->write((stampNow() + row.lines.first().text + QLatin1Char('\n')).toUtf8());
+        else
+            m_out->write(captureLine(text, stampNow()).toUtf8());
     } else {
         for (qsizetype i = 0; i < lines; ++i)
             m_out->write(jsonLine(row.lines.at(i), datagram.arrivalMs, datagram.host, group.group, group.port));
     }
     m_lines += lines;
+}
+
+// The lines read since the event loop last waited go to the capture file
+// together: the capture file writes a text of several lines as one line
+// each, in one write, where a write per line would cost a system call each.
+void Qcxlisten::writeCapture()
+{
+    if (m_capture.isEmpty())
+        return;
+    m_saveutil->recvNmeaData(QStringLiteral("Connected"), m_capture, QString(), QString());
+    m_capture.clear();
 }
 
 // As the capture file's stamp: local time, worked out once a second.

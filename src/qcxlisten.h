@@ -54,6 +54,7 @@ signals:
 private:
     void receive(const GroupPort &group, const DatagramRecord &datagram);
     void output(const GroupPort &group, const DatagramRecord &datagram, const RowRecord &row, qsizetype lines);
+    void writeCapture();
     const QString &stampNow();
     void scheduleMidnight();
 
@@ -65,6 +66,7 @@ private:
     qint64 m_lines = 0;
     qint64 m_stampSecond = -1;
     QString m_stamp;
+    QString m_capture; // lines not yet in the capture file
     QString m_captureFailure;
     bool m_captureWriteFailed = false;
     bool m_finished = false;
