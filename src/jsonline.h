@@ -18,3 +18,6 @@ void appendIsoTime(QByteArray &out, qint64 msSinceEpoch);
 // group, port, line, kind, checksum, and tag for a line with a TAG block.
 QByteArray jsonLine(const LineRecord &line, qint64 arrivalMs, const QString &host, const QString &group,
                     quint16 port);
+// The same, appended to out.
+void appendJsonLine(QByteArray &out, const LineRecord &line, qint64 arrivalMs, const QString &host,
+                    const QString &group, quint16 port);

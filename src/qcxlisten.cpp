@@ -197,8 +197,11 @@ void Qcxlisten::output(const GroupPort &group, const DatagramRecord &datagram, c
         else
             m_out->write(captureLine(text, stampNow()).toUtf8());
     } else {
-        for (qsizetype i = 0; i < lines; ++i)
-            m_out->write(jsonLine(row.lines.at(i), datagram.arrivalMs, datagram.host, group.group, group.port));
+        for (qsizetype i = 0; i < lines; ++i) {
+            m_line.resize(0);
+            appendJsonLine(m_line, row.lines.at(i), datagram.arrivalMs, datagram.host, group.group, group.port);
+            m_out->write(m_line);
+        }
     }
     m_lines += lines;
 }

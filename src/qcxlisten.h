@@ -67,6 +67,7 @@ private:
     qint64 m_stampSecond = -1;
     QString m_stamp;
     QString m_capture; // lines not yet in the capture file
+    QByteArray m_line;
     QString m_captureFailure;
     bool m_captureWriteFailed = false;
     bool m_finished = false;
