@@ -61,12 +61,13 @@ bool Qcxlisten::start()
         m_saveutil = std::make_unique<Saveutil>(m_options.captureDirectory, m_options.captureDirectory);
         connect(m_saveutil.get(), &Saveutil::sendRecordingFailed, this,
                 [this](const QString &reason) { m_captureFailure = reason; });
-        // A full disk: said, and the lines go on into the file once there is room.
+        m_saveutil->recvIncludeDateTimeInNmeaSaveFile(m_options.stamp);
+        m_saveutil->recvStartNmeaSavingToFile();
+        // A full disk: said, and the lines go on into the file once there is
+        // room. (A file that cannot be opened at all is said below, once.)
         connect(m_saveutil.get(), &Saveutil::sendErrorMessage, this, [this](const QString &message) {
             Linewriter::printError(message + QStringLiteral(": ") + m_saveutil->captureFilePath());
         });
-        m_saveutil->recvIncludeDateTimeInNmeaSaveFile(m_options.stamp);
-        m_saveutil->recvStartNmeaSavingToFile();
         if (QAbstractEventDispatcher *dispatcher = QAbstractEventDispatcher::instance())
             connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, &Qcxlisten::writeCapture);
         if (!m_captureFailure.isEmpty()) {
