@@ -1,7 +1,7 @@
 #include "cliargs.h"
 
 #include "iec450.h"
-#include "replayschedule.h"
+#include "linerecord.h"
 #include "validateutil.h"
 
 #include <QStringDecoder>
