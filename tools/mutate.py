@@ -138,12 +138,16 @@ class Runner:
             out.write(text + "\n")
 
     def call(self, cmd, cwd=None):
-        """Runs a command with its output in the log; returns the output too."""
+        """Runs a command with its output going to the log as it comes; returns
+        the exit status and that output."""
         self.note("$ " + " ".join(cmd))
-        done = subprocess.run(cmd, cwd=cwd or self.src, env=self.env, stdout=subprocess.PIPE,
-                              stderr=subprocess.STDOUT, text=True, errors="replace")
-        self.note(done.stdout)
-        return done.returncode, done.stdout
+        with open(self.log, "ab") as out:
+            start = out.tell()
+            rc = subprocess.run(cmd, cwd=cwd or self.src, env=self.env, stdout=out,
+                                stderr=subprocess.STDOUT).returncode
+        with open(self.log, "rb") as log:
+            log.seek(start)
+            return rc, log.read().decode("utf-8", "replace")
 
     def git(self, *args, cwd=None):
         rc, out = self.call(["git", *args], cwd=cwd)
