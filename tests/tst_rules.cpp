@@ -18,6 +18,7 @@
 #include "saveutil.h"
 #include "sendutil.h"
 #include "sourcestats.h"
+#include "statsmodel.h"
 #include "validateutil.h"
 
 using namespace IfaceSelect;
@@ -326,6 +327,13 @@ void TestRules::lineRecords()
     QTEST(marks, "marks");
     QTEST(details.join(QLatin1Char('|')), "details");
     QTEST(kinds.join(QLatin1Char(' ')), "kinds");
+    // Every line counts once, and the bytes are the datagram's.
+    Statsmodel stats([] { return qint64(0); });
+    stats.add(record);
+    stats.refresh();
+    QCOMPARE(stats.totalCount(), std::accumulate(record.rows.cbegin(), record.rows.cend(), qint64(0),
+                                                 [](qint64 n, const RowRecord &row) { return n + row.lines.size(); }));
+    QCOMPARE(stats.totalBytesPerSecond(), double(datagram.size()));
 }
 
 void TestRules::iec450Wire_data()
