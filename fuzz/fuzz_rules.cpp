@@ -9,9 +9,11 @@
 
 #include "controlutil.h"
 #include "iec450.h"
+#include "linerecord.h"
 #include "nmeacheck.h"
 #include "recvutil.h"
 #include "saveutil.h"
+#include "sourcestats.h"
 #include "validateutil.h"
 #include "viewutil.h"
 
@@ -124,36 +126,47 @@ void captureRule(QByteArrayView datagram)
     }
 }
 
-void iec450Rule(QByteArrayView datagram)
+void lineRecordRule(QByteArrayView datagram)
 {
-    // Framed or not, the datagram gives rows; a framed one gives text lines
-    // only, each one capture line, and its bytes never reach the file raw.
-    const Iec450::Datagram parsed = Iec450::parseDatagram(datagram);
-    CHECK(!parsed.rows.isEmpty(), QString::fromLatin1(datagram));
-    if (!parsed.framed)
-        CHECK(parsed.rows == QStringList{datagramSentence(datagram)}, parsed.rows.join(u'|'));
-    static Iec450::SourceCounter counter;
-    for (const QString &row : parsed.rows) {
-        const Iec450::TagInfo tag = Iec450::readTag(row);
-        CHECK(tag.lineCount >= 0 && tag.lineCount <= 999 && (tag.blocks == 0) == Iec450::rowDetail(row).isEmpty(), row);
-        counter.count(tag);
-        if (!parsed.framed)
+    // Framed or not, the datagram gives rows of read lines; a framed one
+    // gives text lines only, each one capture line, and its bytes never reach
+    // the file raw. Every counter stays sane, whatever the bytes.
+    DatagramRecord record = readDatagram(datagram);
+    record.host = u"198.51.100.2"_qs;
+    CHECK(!record.rows.isEmpty() && record.bytes == datagram.size(), QString::fromLatin1(datagram));
+    if (!record.framed)
+        CHECK(record.rows.size() == 1 && record.rows.first().text == datagramSentence(datagram), record.rows.first().text);
+    for (const RowRecord &row : record.rows) {
+        for (const LineRecord &line : row.lines) {
+            CHECK(line.tag.lineCount >= -1 && line.tag.lineCount <= 999 && line.sentenceAt <= line.text.size(), line.text);
+            CHECK((line.check.verdict == NmeaVerdict::None) == line.text.isEmpty(), line.text);
+            CHECK(int(row.verdict()) != int(NmeaVerdict::None) || row.lines.isEmpty(), row.text);
+        }
+        if (!record.framed)
             continue;
-        CHECK(!row.isEmpty() && row == row.trimmed() && captureLine(row, QString()) == row + u'\n', row);
-        for (const QChar c : row)
-            CHECK(c.unicode() >= 0x20 && (c.unicode() < 0x7f || c.unicode() >= 0xa0), row);
+        CHECK(row.lines.size() == 1 && row.text == row.text.trimmed() && captureLine(row.text, QString()) == row.text + u'\n',
+              row.text);
+        for (const QChar c : row.text)
+            CHECK(c.unicode() >= 0x20 && (c.unicode() < 0x7f || c.unicode() >= 0xa0), row.text);
     }
-    CHECK(counter.totalLost() >= 0, counter.summary());
+    static Sourcestats sources;
+    sources.add(record);
+    qint64 lost = 0;
+    for (const Sourcestats::Source &s : sources.sources()) {
+        CHECK(s.lost >= 0 && s.duplicated >= 0 && s.reordered >= 0 && s.restarts >= 0 && s.damaged <= s.lines, s.identity);
+        lost += s.lost;
+    }
+    CHECK(lost == sources.totalLost() && sources.sources().size() <= Sourcestats::maxSources + 1, sources.summary());
 
     // A sentence sent with a TAG block comes back as one row that says so.
     const QByteArray sentence = datagram.trimmed().toByteArray();
     const int k = datagram.isEmpty() ? 1 : 1 + uchar(datagram.front()) % 999;
-    const Iec450::Datagram back = Iec450::parseDatagram(Iec450::sentenceDatagram(sentence, u"EI0001"_qs, k));
-    const Iec450::TagInfo tag = Iec450::readTag(back.rows.value(0));
-    CHECK(back.framed && tag.source == u"EI0001"_qs && tag.lineCount == k, back.rows.join(u'|'));
-    CHECK(sentence.startsWith('\\') || tag.verdict == Iec450::TagVerdict::Correct, back.rows.join(u'|'));
+    const DatagramRecord back = readDatagram(Iec450::sentenceDatagram(sentence, u"EI0001"_qs, k));
+    const Iec450::TagInfo tag = back.rows.value(0).lines.value(0).tag;
+    CHECK(back.framed && tag.source == u"EI0001"_qs && tag.lineCount == k, back.rows.value(0).text);
+    CHECK(sentence.startsWith('\\') || tag.verdict == Iec450::TagVerdict::Correct, back.rows.value(0).text);
     CHECK(sentence.contains('\r') || sentence.contains('\n') || sentence.contains('\\') || back.rows.size() == 1,
-          back.rows.join(u'|'));
+          back.rows.value(0).text);
 }
 
 void settingsRule(QByteArrayView content)
@@ -223,7 +236,7 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    void (*const rules[])(QByteArrayView) = {sentenceRule, socketRule, captureRule, settingsRule, iec450Rule,
+    void (*const rules[])(QByteArrayView) = {sentenceRule, socketRule, captureRule, settingsRule, lineRecordRule,
                                              verdictRule};
     if (size > 0)
         rules[data[0] % std::size(rules)](QByteArrayView(reinterpret_cast<const char *>(data) + 1, qsizetype(size - 1)));

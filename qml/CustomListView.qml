@@ -103,10 +103,10 @@ Rectangle {
             HoverHandler {
                 id: hover
                 onHoveredChanged: {
-                    // A TAG block's source and verdict, worked out only when hovered.
-                    const tag = hovered && viewutil ? viewutil.rowDetail(row.text) : ""
-                    if (hovered && (row.truncated || row.verdict > 0 || tag !== "")) {
-                        rowTip.text = [row.truncated ? row.text : "", row.model.verdictText, tag]
+                    // Each line's verdict and TAG block, as its record said.
+                    const detail = hovered ? row.model.verdictText : ""
+                    if (hovered && (row.truncated || detail !== "")) {
+                        rowTip.text = [row.truncated ? row.text : "", detail]
                             .filter(function(part) { return part !== "" }).join("\n")
                         rowTip.parent = row
                         rowTip.open()

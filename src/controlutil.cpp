@@ -96,11 +96,11 @@ void Controlutil::makeConnections()
     connect(&m_saveutil, &Saveutil::sendRecordingFailed, this, &Controlutil::recvMrRecordingFailed);
 
     // The view model must hold a sentence before the capture file sees it.
+    connect(&m_recvutil, &Recvutil::sendMrDatagram, this, &Controlutil::recvMrDatagram);
     connect(&m_recvutil, &Recvutil::sendMrNmeaData, this, &Controlutil::recvMrNmeaData);
     connect(&m_recvutil, &Recvutil::sendMrNmeaData, &m_saveutil, &Saveutil::recvNmeaData);
     connect(&m_recvutil, &Recvutil::sendMrInfoMessage, this, &Controlutil::recvMrInfoMessage);
     connect(&m_recvutil, &Recvutil::sendMrErrorMessage, this, &Controlutil::recvMrErrorMessage);
-    connect(&m_recvutil, &Recvutil::sendMrIec450Sources, this, &Controlutil::recvMrIec450Sources);
 
     connect(&m_sendutil, &Sendutil::sendMsNmeaData, this, &Controlutil::recvMsNmeaData);
     connect(&m_sendutil, &Sendutil::sendMsTransmissionData, this, &Controlutil::recvMsTransmissionData);
@@ -151,8 +151,16 @@ void Controlutil::recvMrNmeaData(QString connectionStatus, QString nmeaSentence,
     m_viewutil->setMrConnectionStatus(connectionStatus);
     m_viewutil->setMrNmeaSentence(nmeaSentence);
     m_viewutil->setMrInfoSrcIpAddress(sourceIp);
-    if (!sourceIp.isEmpty())
-        m_viewutil->mrStats()->add(m_viewutil->mrFeed()->lastCheck(), sourceIp, nmeaSentence.size());
+    // Received rows came with their datagram's record.
+    if (sourceIp.isEmpty())
+        m_viewutil->mrFeed()->addNotice(nmeaSentence);
+}
+
+void Controlutil::recvMrDatagram(const DatagramRecord &datagram)
+{
+    for (const RowRecord &row : datagram.rows)
+        m_viewutil->mrFeed()->add(row);
+    m_viewutil->mrStats()->add(datagram);
 }
 
 void Controlutil::recvMsNmeaData(QString connectionStatus, QString nmeaSentence, QString sourceIp,
@@ -280,12 +288,6 @@ void Controlutil::recvMsIec450()
         m_prefsutil.setValue(iec450IdentityKey, identity);
     }
     emit sendMsIec450(enabled, identity);
-}
-
-void Controlutil::recvMrIec450Sources(QString summary, QString details)
-{
-    m_viewutil->setMrIec450Summary(summary);
-    m_viewutil->setMrIec450Details(details);
 }
 
 void Controlutil::recvMrErrorMessage(QString ErrorMsg)

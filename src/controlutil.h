@@ -82,7 +82,7 @@ public slots:
     void recvMrOsSelectInterfaceStatus();
     void recvMsOsSelectInterfaceStatus();
     void recvMsIec450();
-    void recvMrIec450Sources(QString summary, QString details);
+    void recvMrDatagram(const DatagramRecord &datagram);
     void recvMsLiveTime();
     void recvMsReplayFilePath();
     void recvMsReplayProgress(qint64 line, qint64 lines, qint64 skipped);

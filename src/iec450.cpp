@@ -1,7 +1,6 @@
 #include "iec450.h"
 
 #include "nmeacheck.h"
-#include "recvutil.h"
 
 #include <QRegularExpression>
 
@@ -11,48 +10,65 @@ namespace {
 
 const QByteArrayView sentenceToken("UdPbC");
 constexpr int lineCountWrap = 999;
+// Lines a sender may send out of order, and how far a count may run on past
+// 999 and still be a wrap rather than a restart.
+constexpr int reorderWindow = 16;
+constexpr int wrapWindow = 100;
 
 bool isTokenLetter(char c)
 {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
 
-bool hasHeader(QByteArrayView datagram)
+bool isTokenLetterRun(QByteArrayView token)
 {
-    if (datagram.size() < 6 || datagram.at(5) != '\0')
-        return false;
-    for (qsizetype i = 0; i < 5; ++i) {
-        if (!isTokenLetter(datagram.at(i)))
+    for (const char c : token) {
+        if (!isTokenLetter(c))
             return false;
     }
     return true;
 }
-
 bool isControl(uchar c)
 {
     return c < 0x20 || (c >= 0x7f && c < 0xa0);
 }
 
-// A line as Latin-1, as unframed datagrams are shown, but with control bytes
-// written as <hh>: a row is one line of text in the capture file.
-QString lineText(QByteArrayView line)
+bool allDigits(QStringView value)
 {
-    QString text;
-    text.reserve(line.size());
-    for (const char c : line) {
-        if (isControl(uchar(c)))
-            text += QStringLiteral("<%1>").arg(uchar(c), 2, 16, QLatin1Char('0')).toUpper();
-        else
-            text += QLatin1Char(c);
+    for (const QChar c : value) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return false;
     }
-    return text;
+    return !value.isEmpty();
 }
 
 int readLineCount(QStringView value)
 {
-    bool ok = false;
-    const int n = value.toInt(&ok);
-    return ok && n >= 1 && n <= lineCountWrap && value.front().isDigit() ? n : 0;
+    return allDigits(value) && value.size() <= 3 ? value.toInt() : -1;
+}
+
+// c: is UNIX time in seconds (10 digits) or milliseconds (13).
+qint64 readTime(QStringView value)
+{
+    if (!allDigits(value) || (value.size() != 10 && value.size() != 13))
+        return -1;
+    const qint64 t = value.toLongLong();
+    return value.size() == 10 ? t * 1000 : t;
+}
+
+void readGroup(QStringView value, TagInfo &info)
+{
+    const QList<QStringView> parts = value.split(QLatin1Char('-'));
+    if (parts.size() != 3 || !allDigits(parts[0]) || !allDigits(parts[1]) || parts[0].size() > 3
+        || parts[1].size() > 3)
+        return;
+    const int line = parts[0].toInt();
+    const int size = parts[1].toInt();
+    if (line < 1 || line > size)
+        return;
+    info.groupLine = line;
+    info.groupSize = size;
+    info.groupId = parts[2].toString();
 }
 
 TagVerdict blockVerdict(QStringView block, QStringView &fields)
@@ -79,82 +95,97 @@ quint8 tagChecksum(QByteArrayView body)
     return sum;
 }
 
-Datagram parseDatagram(QByteArrayView datagram)
+bool hasHeader(QByteArrayView datagram)
 {
-    Datagram out;
-    if (!hasHeader(datagram)) {
-        // A header cut before its NUL is no sentence either.
-        out.framed = datagram == sentenceToken;
-        out.rows << (out.framed ? QStringLiteral("truncated datagram header UdPbC, 5 bytes")
-                                : datagramSentence(datagram));
-        return out;
-    }
-    out.framed = true;
-    const QByteArrayView token = datagram.first(5);
-    if (token != sentenceToken) {
-        // Binary transfers: their bytes never become text.
-        out.rows << QStringLiteral("binary datagram %1, %2 bytes")
-                        .arg(QString::fromLatin1(token))
-                        .arg(datagram.size());
-        return out;
-    }
-    QByteArrayView rest = datagram.sliced(6);
-    while (!rest.isEmpty()) {
-        qsizetype end = 0;
-        while (end < rest.size() && rest.at(end) != '\r' && rest.at(end) != '\n')
-            ++end;
-        // Trimmed as a whole datagram's text is, Latin-1 blanks included.
-        const QString line = lineText(rest.first(end).trimmed()).trimmed();
-        if (!line.isEmpty())
-            out.rows << line;
-        rest = rest.sliced(qMin(end + 1, rest.size()));
-    }
-    if (out.rows.isEmpty())
-        out.rows << QStringLiteral("empty datagram UdPbC, %1 bytes").arg(datagram.size());
-    return out;
+    return datagram.size() >= 6 && datagram.at(5) == '\0' && isTokenLetterRun(datagram.first(5));
 }
 
-TagInfo readTag(QStringView row)
+bool isSentenceToken(QByteArrayView datagram)
+{
+    return datagram.first(qMin<qsizetype>(5, datagram.size())) == sentenceToken;
+}
+
+// A line as Latin-1, as unframed datagrams are shown, but with control bytes
+// written as <hh>: a row is one line of text in the capture file.
+QString lineText(QByteArrayView line)
+{
+    QString text;
+    text.reserve(line.size());
+    for (const char c : line) {
+        if (isControl(uchar(c)))
+            text += QStringLiteral("<%1>").arg(uchar(c), 2, 16, QLatin1Char('0')).toUpper();
+        else
+            text += QLatin1Char(c);
+    }
+    return text;
+}
+
+TagInfo readTag(QStringView line)
 {
     TagInfo info;
     qsizetype at = 0;
-    while (at < row.size() && row.at(at) == QLatin1Char('\\')) {
+    while (at < line.size() && line.at(at) == QLatin1Char('\\')) {
         ++info.blocks;
-        const qsizetype end = row.indexOf(QLatin1Char('\\'), at + 1);
+        const qsizetype end = line.indexOf(QLatin1Char('\\'), at + 1);
         QStringView fields;
         TagVerdict verdict = TagVerdict::NotClosed;
         if (end < 0) {
             // Its fields still say who sent it, up to the first '*'.
-            const QStringView rest = row.sliced(at + 1);
+            const QStringView rest = line.sliced(at + 1);
             const qsizetype star = rest.indexOf(QLatin1Char('*'));
             fields = star < 0 ? rest : rest.first(star);
         } else {
-            verdict = blockVerdict(row.sliced(at + 1, end - at - 1), fields);
+            verdict = blockVerdict(line.sliced(at + 1, end - at - 1), fields);
         }
-        // Several blocks: the first fault is the verdict, the first s: and n: count.
+        // Several blocks: the first fault is the verdict, the first of each field counts.
         if (info.verdict == TagVerdict::None || info.verdict == TagVerdict::Correct)
             info.verdict = verdict;
         for (const QStringView field : fields.split(QLatin1Char(','))) {
-            if (field.startsWith(QLatin1String("s:")) && info.source.isEmpty())
-                info.source = field.sliced(2).toString();
-            else if (field.startsWith(QLatin1String("n:")) && info.lineCount == 0 && field.size() > 2)
-                info.lineCount = readLineCount(field.sliced(2));
+            if (field.size() < 2 || field.at(1) != QLatin1Char(':'))
+                continue;
+            const QStringView value = field.sliced(2);
+            switch (field.at(0).unicode()) {
+            case 's':
+                if (info.source.isEmpty())
+                    info.source = value.toString();
+                break;
+            case 'n':
+                if (info.lineCount < 0)
+                    info.lineCount = readLineCount(value);
+                break;
+            case 'c':
+                if (info.timeMs < 0)
+                    info.timeMs = readTime(value);
+                break;
+            case 'g':
+                if (info.groupLine == 0)
+                    readGroup(value, info);
+                break;
+            case 'd':
+                if (info.destination.isEmpty())
+                    info.destination = value.toString();
+                break;
+            default:
+                break;
+            }
         }
-        if (end < 0)
+        if (end < 0) {
+            at = line.size();
             break;
+        }
         at = end + 1;
     }
+    info.end = at;
     return info;
 }
 
-QString rowDetail(QStringView row)
+QString tagDetail(const TagInfo &tag)
 {
-    const TagInfo tag = readTag(row);
     if (tag.blocks == 0)
         return QString();
     QStringList parts;
     parts << (tag.source.isEmpty() ? QStringLiteral("No source") : QStringLiteral("Source ") + tag.source);
-    if (tag.lineCount > 0)
+    if (tag.lineCount >= 0)
         parts << QStringLiteral("line %1").arg(tag.lineCount);
     switch (tag.verdict) {
     case TagVerdict::Correct:
@@ -199,67 +230,46 @@ QByteArray sentenceDatagram(QByteArrayView sentence, const QString &identity, in
     return QByteArray("UdPbC", 6) + tagBlock(identity, k) + sentence.trimmed().toByteArray() + "\r\n";
 }
 
-int SourceCounter::count(const TagInfo &tag)
+namespace {
+// How far b lies ahead of a, counting 999 to 1 and 999 to 0 as one step.
+int ahead(int a, int b)
 {
-    if (tag.blocks == 0)
-        return 0;
-    Source &source = m_sources[tag.source];
-    ++source.lines;
-    if (tag.verdict != TagVerdict::Correct) {
-        // A damaged line arrived all the same: it is taken for the one expected.
-        ++source.tagErrors;
-        if (source.lastLineCount != 0)
-            source.lastLineCount = nextLineCount(source.lastLineCount);
-        return 0;
+    if (b >= a)
+        return b - a;
+    return (lineCountWrap - a) + b + (b == 0 ? 1 : 0);
+}
+}
+
+Step follow(Sequence &sequence, int lineCount, int &lost)
+{
+    lost = 0;
+    if (sequence.last < 0) {
+        sequence.last = lineCount;
+        sequence.seen = 1;
+        return Step::First;
     }
-    if (tag.lineCount == 0)
-        return 0;
-    int lost = 0;
-    if (source.lastLineCount != 0) {
-        const int gap = (tag.lineCount - source.lastLineCount + lineCountWrap) % lineCountWrap;
-        // 0 is a repeat, not a loss.
-        lost = gap > 1 ? gap - 1 : 0;
+    const int last = sequence.last;
+    if (lineCount == last)
+        return Step::Duplicate;
+    const int back = ahead(lineCount, last);
+    if (back <= reorderWindow) {
+        const quint32 bit = quint32(1) << back;
+        if (sequence.seen & bit)
+            return Step::Duplicate;
+        sequence.seen |= bit;
+        lost = -1;
+        return Step::Reordered;
     }
-    source.lastLineCount = tag.lineCount;
-    source.lost += lost;
-    m_totalLost += lost;
-    return lost;
-}
-
-qint64 SourceCounter::totalLost() const
-{
-    return m_totalLost;
-}
-
-const QMap<QString, SourceCounter::Source> &SourceCounter::sources() const
-{
-    return m_sources;
-}
-
-QString SourceCounter::summary() const
-{
-    if (m_sources.isEmpty())
-        return QString();
-    return QStringLiteral("TAG sources: %1, lost: %2").arg(m_sources.size()).arg(m_totalLost);
-}
-
-QString SourceCounter::details() const
-{
-    QStringList lines;
-    for (auto it = m_sources.cbegin(); it != m_sources.cend(); ++it) {
-        lines << QStringLiteral("%1: %2 sentences, %3 lost, %4 TAG errors")
-                     .arg(it.key().isEmpty() ? QStringLiteral("(no source)") : it.key())
-                     .arg(it->lines)
-                     .arg(it->lost)
-                     .arg(it->tagErrors);
+    const int forward = ahead(last, lineCount);
+    if (lineCount < last && forward > wrapWindow) {
+        sequence.last = lineCount;
+        sequence.seen = 1;
+        return Step::Restart;
     }
-    return lines.join(QLatin1Char('\n'));
-}
-
-void SourceCounter::clear()
-{
-    m_sources.clear();
-    m_totalLost = 0;
+    sequence.last = lineCount;
+    sequence.seen = forward >= 32 ? 1 : (sequence.seen << forward) | 1;
+    lost = forward - 1;
+    return lost > 0 ? Step::Gap : Step::Next;
 }
 
 } // namespace Iec450

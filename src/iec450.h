@@ -15,30 +15,36 @@ namespace Iec450 {
 
 enum class TagVerdict { None, Correct, WrongChecksum, NoChecksum, NotClosed };
 
-// What the TAG blocks at the start of a line say.
+// What the TAG blocks at the start of a line say. Only a block with a
+// correct checksum is believed; the fields of others are kept for the hover.
 struct TagInfo
 {
     TagVerdict verdict = TagVerdict::None;
-    QString source;     // s:, empty when absent
-    int lineCount = 0;  // n: from 1 to 999, 0 when absent or out of range
+    QString source;        // s:, empty when absent
+    int lineCount = -1;    // n: from 0 to 999, -1 when absent or out of range
+    qint64 timeMs = -1;    // c: as UNIX milliseconds, -1 when absent
+    int groupLine = 0;     // g:i-n-id, 0 when absent or malformed
+    int groupSize = 0;
+    QString groupId;
+    QString destination;   // d:
     int blocks = 0;
+    qsizetype end = 0;     // where the text after the blocks begins
+
+    bool believed() const { return verdict == TagVerdict::Correct; }
 };
 
-struct Datagram
-{
-    bool framed = false;
-    // One row per line; each row is also one capture line.
-    QStringList rows;
-};
+// A framed datagram is "UdPbC" (or another five-letter token) and a NUL.
+bool hasHeader(QByteArrayView datagram);
+bool isSentenceToken(QByteArrayView datagram);
+// A line's bytes as text: Latin-1, with control bytes written as <hh>.
+QString lineText(QByteArrayView line);
 
 // The XOR of the characters between the leading '\' and the '*'.
 quint8 tagChecksum(QByteArrayView body);
-// The rows a datagram gives; an unframed one gives its sentence as before.
-Datagram parseDatagram(QByteArrayView datagram);
-TagInfo readTag(QStringView row);
-// The hover text of a row: its source, line count and TAG verdict; empty
-// for a row without a TAG block.
-QString rowDetail(QStringView row);
+TagInfo readTag(QStringView line);
+// The TAG part of a line's hover text: source, line count and verdict;
+// empty for a line without a TAG block.
+QString tagDetail(const TagInfo &tag);
 
 // Empty for a valid source identity (two letters, four digits), else why not.
 QString identityError(const QString &identity);
@@ -48,32 +54,17 @@ QByteArray tagBlock(const QString &identity, int k);
 // "UdPbC" NUL, the TAG block, the sentence and CR LF.
 QByteArray sentenceDatagram(QByteArrayView sentence, const QString &identity, int k);
 
-// The line counts of each source followed from one datagram to the next: a
-// jump says how many sentences of that source the network lost.
-class SourceCounter
+// How a line count follows the one before it from the same source.
+enum class Step { First, Next, Gap, Duplicate, Reordered, Restart };
+struct Sequence
 {
-public:
-    struct Source
-    {
-        qint64 lines = 0;
-        qint64 lost = 0;
-        qint64 tagErrors = 0;
-        int lastLineCount = 0;
-    };
-
-    // Returns the sentences lost just before this line.
-    int count(const TagInfo &tag);
-    qint64 totalLost() const;
-    const QMap<QString, Source> &sources() const;
-    // The receiver's summary line; empty before any TAG block arrived.
-    QString summary() const;
-    // One line per source: its sentences, losses and damaged TAG blocks.
-    QString details() const;
-    void clear();
-
-private:
-    QMap<QString, Source> m_sources;
-    qint64 m_totalLost = 0;
+    int last = -1;
+    // Bit k set: the count k behind the last was seen.
+    quint32 seen = 0;
 };
+// Follows one source's line counts: 999 to 1 and 999 to 0 are no gap, a
+// step back of at most 16 is a late line, a larger one a restart. lost is
+// what a gap left out, and is -1 when a late line fills one.
+Step follow(Sequence &sequence, int lineCount, int &lost);
 
 } // namespace Iec450

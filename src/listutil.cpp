@@ -20,16 +20,26 @@ int Listutil::count() const
     return int(m_rowStarts.size());
 }
 
-QString Listutil::text(int row) const
+// Part 0 is the text, 1 the kinds, 2 the detail.
+QString Listutil::part(int row, int from) const
 {
     if (row < 0 || row >= count())
         return QString();
-    const qsizetype begin = m_rowStarts[size_t(row)];
-    const qsizetype end = row + 1 < count() ? m_rowStarts[size_t(row) + 1] : m_end;
-    const size_t block = size_t(std::upper_bound(m_blockStarts.cbegin(), m_blockStarts.cend(), begin)
+    const std::vector<qsizetype> *starts[] = {&m_rowStarts, &m_kindsStarts, &m_detailStarts};
+    const qsizetype begin = (*starts[from])[size_t(row)];
+    const qsizetype end = from < 2 ? (*starts[from + 1])[size_t(row)]
+        : row + 1 < count()       ? m_rowStarts[size_t(row) + 1]
+                                  : m_end;
+    const qsizetype rowBegin = m_rowStarts[size_t(row)];
+    const size_t block = size_t(std::upper_bound(m_blockStarts.cbegin(), m_blockStarts.cend(), rowBegin)
                                 - m_blockStarts.cbegin())
         - 1;
     return QString::fromUtf8(m_blocks[block].constData() + (begin - m_blockStarts[block]), end - begin);
+}
+
+QString Listutil::text(int row) const
+{
+    return part(row, 0);
 }
 
 int Listutil::rowCount(const QModelIndex &parent) const
@@ -47,8 +57,9 @@ QVariant Listutil::data(const QModelIndex &index, int role) const
     case VerdictRole:
         return int(m_verdicts[size_t(index.row())]);
     case VerdictTextRole:
-        return m_verdicts[size_t(index.row())] == NmeaVerdict::None ? QString()
-                                                                    : nmeaVerdictText(checkNmea(text(index.row())));
+        return part(index.row(), 2);
+    case KindsRole:
+        return part(index.row(), 1);
     default:
         return QVariant();
     }
@@ -57,7 +68,7 @@ QVariant Listutil::data(const QModelIndex &index, int role) const
 QHash<int, QByteArray> Listutil::roleNames() const
 {
     return {{TextRole, QByteArrayLiteral("text")}, {VerdictRole, QByteArrayLiteral("verdict")},
-            {VerdictTextRole, QByteArrayLiteral("verdictText")}};
+            {VerdictTextRole, QByteArrayLiteral("verdictText")}, {KindsRole, QByteArrayLiteral("kinds")}};
 }
 
 void Listutil::setFeed(QObject *feed)
@@ -79,7 +90,7 @@ void Listutil::appendRows(const std::vector<FeedRow> &rows)
     const int first = count();
     beginInsertRows(QModelIndex(), first, first + int(rows.size()) - 1);
     for (const FeedRow &row : rows)
-        store(row.text, row.verdict);
+        store(row);
     endInsertRows();
     if (count() >= keptRows + droppedRows)
         dropOldestRows(count() - keptRows);
@@ -91,20 +102,22 @@ void Listutil::append(const QVariantMap &row)
     appendText(row.value(QStringLiteral("text")).toString());
 }
 
-void Listutil::appendText(const QString &text, NmeaVerdict verdict)
+void Listutil::appendText(const QString &text)
 {
     const int row = count();
     beginInsertRows(QModelIndex(), row, row);
-    store(text, verdict);
+    store({text, NmeaVerdict::None, QString(), QString()});
     endInsertRows();
     if (count() >= keptRows + droppedRows)
         dropOldestRows(droppedRows);
     emit countChanged();
 }
 
-void Listutil::store(const QString &text, NmeaVerdict verdict)
+void Listutil::store(const FeedRow &row)
 {
-    const QByteArray bytes = text.toUtf8();
+    const QByteArray text = row.text.toUtf8();
+    const QByteArray kinds = row.kinds.toUtf8();
+    const QByteArray bytes = text + kinds + row.detail.toUtf8();
     if (m_blocks.empty() || m_blocks.back().size() + bytes.size() > m_blocks.back().capacity()) {
         QByteArray block;
         block.reserve(qMax(blockSize, bytes.size()));
@@ -113,14 +126,18 @@ void Listutil::store(const QString &text, NmeaVerdict verdict)
     }
     m_blocks.back().append(bytes);
     m_rowStarts.push_back(m_end);
+    m_kindsStarts.push_back(m_end + text.size());
+    m_detailStarts.push_back(m_end + text.size() + kinds.size());
     m_end += bytes.size();
-    m_verdicts.push_back(verdict);
+    m_verdicts.push_back(row.verdict);
 }
 
 void Listutil::dropOldestRows(int rows)
 {
     beginRemoveRows(QModelIndex(), 0, rows - 1);
     m_rowStarts.erase(m_rowStarts.begin(), m_rowStarts.begin() + rows);
+    m_kindsStarts.erase(m_kindsStarts.begin(), m_kindsStarts.begin() + rows);
+    m_detailStarts.erase(m_detailStarts.begin(), m_detailStarts.begin() + rows);
     m_verdicts.erase(m_verdicts.begin(), m_verdicts.begin() + rows);
     // Blocks that now hold no row are freed.
     size_t unused = 0;
@@ -140,6 +157,8 @@ void Listutil::clear()
     std::vector<QByteArray>().swap(m_blocks);
     std::vector<qsizetype>().swap(m_blockStarts);
     std::vector<qsizetype>().swap(m_rowStarts);
+    std::vector<qsizetype>().swap(m_kindsStarts);
+    std::vector<qsizetype>().swap(m_detailStarts);
     std::vector<NmeaVerdict>().swap(m_verdicts);
     m_end = 0;
     endResetModel();

@@ -16,9 +16,9 @@
 // The rows of a CustomListView: one text per row, role "text", appended with
 // append({ text: ... }) and emptied with clear(), as a ListModel is used.
 // A receiver list grows by every datagram, so the texts are kept compactly:
-// their UTF-8 bytes one after the other in large blocks, and where each row
-// starts, and a byte for its checksum verdict. An 80-character sentence
-// takes 89 bytes. A list given a feed takes its rows from it, a frame's rows
+// their UTF-8 bytes one after the other in large blocks, each row's text
+// followed by its kinds and hover text, where each of them starts, and a
+// byte for its checksum verdict. A list given a feed takes its rows from it, a frame's rows
 // at a time.
 class Listutil : public QAbstractListModel
 {
@@ -29,8 +29,9 @@ class Listutil : public QAbstractListModel
 
 public:
     // verdict: 0 none, 1 right, 2 wrong, 3 no checksum, 4 not NMEA;
-    // verdictText: the hover text, found again from the row when asked.
-    enum Role { TextRole = Qt::UserRole + 1, VerdictRole, VerdictTextRole };
+    // verdictText: the hover text, each line's verdict and TAG block;
+    // kinds: the sentence kinds of its lines, blank-separated.
+    enum Role { TextRole = Qt::UserRole + 1, VerdictRole, VerdictTextRole, KindsRole };
 
     explicit Listutil(QObject *parent = nullptr);
 
@@ -42,7 +43,7 @@ public:
     QHash<int, QByteArray> roleNames() const override;
 
     Q_INVOKABLE void append(const QVariantMap &row);
-    void appendText(const QString &text, NmeaVerdict verdict = NmeaVerdict::None);
+    void appendText(const QString &text);
     void appendRows(const std::vector<FeedRow> &rows);
     Q_INVOKABLE void clear();
 
@@ -54,7 +55,8 @@ signals:
     void feedChanged();
 
 private:
-    void store(const QString &text, NmeaVerdict verdict);
+    void store(const FeedRow &row);
+    QString part(int row, int from) const;
     void dropOldestRows(int rows);
 
     QPointer<Rowfeed> m_feed;
@@ -65,5 +67,8 @@ private:
     std::vector<QByteArray> m_blocks;
     std::vector<qsizetype> m_blockStarts;
     std::vector<qsizetype> m_rowStarts;
+    // Where each row's kinds and then its detail begin, after its text.
+    std::vector<qsizetype> m_kindsStarts;
+    std::vector<qsizetype> m_detailStarts;
     qsizetype m_end = 0;
 };

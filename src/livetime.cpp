@@ -52,10 +52,15 @@ QString nmeaChecksum(QStringView body)
 
 QString liveTimeSentence(const QString &sentence, const QDateTime &utc)
 {
-    if (!sentence.startsWith(QLatin1Char('$')) && !sentence.startsWith(QLatin1Char('!')))
+    // A trailing line end is kept as it came.
+    qsizetype length = sentence.size();
+    while (length > 0 && (sentence.at(length - 1) == QLatin1Char('\r') || sentence.at(length - 1) == QLatin1Char('\n')))
+        --length;
+    const SentenceShape shape = sentenceShape(QStringView(sentence).first(length));
+    if (!shape.valid)
         return sentence;
-    const qsizetype star = sentence.indexOf(QLatin1Char('*'));
-    const QString body = sentence.mid(1, star < 0 ? -1 : star - 1);
+    const qsizetype star = shape.star;
+    const QString body = sentence.mid(1, (star < 0 ? length : star) - 1);
     QStringList fields = body.split(QLatin1Char(','));
     const QString address = fields.first();
     const bool zda = address.size() == 5 && address.endsWith(QLatin1String("ZDA"));
@@ -79,6 +84,8 @@ QString liveTimeSentence(const QString &sentence, const QDateTime &utc)
     if (star >= 0) {
         // Whatever followed the two checksum digits (a line end) stays.
         live += QLatin1Char('*') + nmeaChecksum(newBody) + sentence.mid(star + 3);
+    } else {
+        live += sentence.mid(length);
     }
     return live;
 }

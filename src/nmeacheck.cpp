@@ -28,42 +28,54 @@ quint8 xorChecksum(QStringView text)
     return sum;
 }
 
-NmeaCheck checkNmea(QStringView row)
+SentenceShape sentenceShape(QStringView line)
 {
-    NmeaCheck check;
-    if (row.isEmpty())
-        return check;
-    qsizetype lineEnd = 0;
-    while (lineEnd < row.size() && row[lineEnd] != QLatin1Char('\r') && row[lineEnd] != QLatin1Char('\n'))
-        ++lineEnd;
-    const QStringView line = row.left(lineEnd);
-
+    SentenceShape shape;
+    if (line.size() < 3 || (line[0] != QLatin1Char('$') && line[0] != QLatin1Char('!')))
+        return shape;
     qsizetype addressEnd = 1;
     while (addressEnd < line.size() && isAddressChar(line[addressEnd]))
         ++addressEnd;
-    const bool delimited = addressEnd == line.size() || line[addressEnd] == QLatin1Char(',')
-        || line[addressEnd] == QLatin1Char('*');
-    if (line.isEmpty() || (line[0] != QLatin1Char('$') && line[0] != QLatin1Char('!')) || addressEnd < 3
-        || !delimited) {
+    if (addressEnd < 3
+        || (addressEnd < line.size() && line[addressEnd] != QLatin1Char(',') && line[addressEnd] != QLatin1Char('*')))
+        return shape;
+    for (const QChar c : line) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+            return shape;
+    }
+    shape.valid = true;
+    shape.addressEnd = addressEnd;
+    shape.star = line.indexOf(QLatin1Char('*'), addressEnd);
+    return shape;
+}
+
+NmeaCheck checkNmea(QStringView line)
+{
+    NmeaCheck check;
+    if (line.isEmpty())
+        return check;
+    qsizetype lineEnd = 0;
+    while (lineEnd < line.size() && line[lineEnd] != QLatin1Char('\r') && line[lineEnd] != QLatin1Char('\n'))
+        ++lineEnd;
+    line = line.first(lineEnd);
+
+    const SentenceShape shape = sentenceShape(line);
+    if (!shape.valid) {
         check.verdict = NmeaVerdict::NotNmea;
         check.kind = QStringLiteral("other");
         return check;
     }
-    const QStringView address = line.mid(1, addressEnd - 1);
+    const QStringView address = line.sliced(1, shape.addressEnd - 1);
     check.kind = (line[0] == QLatin1Char('$') && address[0] == QLatin1Char('P') && address.size() > 4)
         ? address.left(4).toString()
         : address.toString();
-
-    int sum = 0;
-    qsizetype star = 1;
-    for (; star < line.size() && line[star] != QLatin1Char('*'); ++star)
-        sum ^= line[star].unicode() & 0xff;
-    if (star == line.size()) {
+    if (shape.star < 0) {
         check.verdict = NmeaVerdict::NoChecksum;
         return check;
     }
+    const int sum = xorChecksum(line.sliced(1, shape.star - 1));
     check.computed = sum;
-    check.received = line.mid(star + 1).toString();
+    check.received = line.sliced(shape.star + 1).toString();
     const bool wellFormed = check.received.size() == 2 && hexDigitValue(check.received[0]) >= 0
         && hexDigitValue(check.received[1]) >= 0;
     check.verdict = wellFormed && hexDigitValue(check.received[0]) * 16 + hexDigitValue(check.received[1]) == sum

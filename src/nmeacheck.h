@@ -24,7 +24,19 @@ struct NmeaCheck
 quint8 xorChecksum(QStringView text);
 int hexDigitValue(QChar c);
 
-// The first line of a row is checked: a datagram may carry more than one.
-NmeaCheck checkNmea(QStringView row);
+// What a sentence is: '$' or '!', an address of at least two capitals or
+// digits ended by ',', '*' or the end, its fields, and an optional '*' with
+// the checksum; no control characters. Received lines, live time and the
+// replay all go by this rule.
+struct SentenceShape
+{
+    bool valid = false;
+    qsizetype addressEnd = 0;
+    qsizetype star = -1;  // the checksum's '*', -1 when there is none
+};
+SentenceShape sentenceShape(QStringView line);
+
+// A line's kind and checksum verdict; the line ends at its first CR or LF.
+NmeaCheck checkNmea(QStringView line);
 // The hover text of a row: its verdict in words.
 QString nmeaVerdictText(const NmeaCheck &check);

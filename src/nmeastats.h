@@ -9,16 +9,50 @@
 #include <array>
 #include <functional>
 
-// Counts received sentences per kind and answers, for a moment, the rates
-// over the last ten whole seconds, the time since each kind was last seen
-// and whether it has gone quiet. The clock (milliseconds, monotonic) is
-// handed in so that the arithmetic can be tried with made-up times.
+// Counts of the last sixty whole seconds in a ring, by second.
+struct SecondCounts
+{
+    static constexpr int seconds = 60;
+    std::array<qint64, seconds> counts{};
+    qint64 newest = -1;
+    void add(qint64 second, qint64 amount);
+    qint64 at(qint64 second) const;
+    qint64 sum(qint64 from, qint64 to) const;
+};
+
+// The recent interval of a stream: the median of its last sixteen gaps, so
+// that an outage long ago does not stretch it.
+struct RecentGaps
+{
+    static constexpr int kept = 16;
+    std::array<qint64, kept> gaps{};
+    int size = 0;
+    int next = 0;
+    void add(qint64 gapMs);
+    qint64 median() const;
+};
+
+// Rules shared by the statistics and the network scan. A stream is stale
+// when it has been quiet for more than three of its recent intervals, and
+// for at least two seconds. Its rate is over the last ten whole seconds, or
+// over the time since its first sentence while ten have not yet passed.
+bool isStale(qint64 recentIntervalMs, qint64 lastMs, qint64 nowMs);
+double rateOf(const SecondCounts &counts, qint64 count, qint64 firstMs, qint64 nowMs);
+qint64 secondOf(qint64 ms);
+
+// Counts received sentences per kind and answers, for a moment, the rates,
+// the time since each kind was last seen and whether it has gone quiet. The
+// clock (milliseconds, monotonic) is handed in so that the arithmetic can be
+// tried with made-up times. At most maxKinds kinds are told apart; the rest
+// are counted together, so hostile input cannot make it grow.
 class Nmeastats
 {
 public:
     using Clock = std::function<qint64()>;
     static constexpr int rateSeconds = 10;
-    static constexpr int historySeconds = 60;
+    static constexpr int historySeconds = SecondCounts::seconds;
+    static constexpr int maxKinds = 1000;
+    static constexpr int maxHostsPerKind = 32;
 
     struct Row
     {
@@ -38,8 +72,12 @@ public:
     };
 
     explicit Nmeastats(Clock clock = {});
+    static QString othersKind();
 
-    void add(const QString &kind, bool wrongChecksum, const QString &host, qint64 bytes);
+    // One sentence of a kind.
+    void add(const QString &kind, bool wrongChecksum, const QString &host);
+    // The bytes of one datagram as received.
+    void addBytes(qint64 bytes);
     void reset();
 
     QVector<Row> rows() const;
@@ -48,20 +86,7 @@ public:
     // one kind, or of all when kind is empty.
     QVector<double> history(const QString &kind = QString()) const;
 
-    // A kind is stale when it has been quiet for more than three of its own
-    // usual intervals, and for at least two seconds.
-    static bool isStale(qint64 count, qint64 firstMs, qint64 lastMs, qint64 nowMs);
-
 private:
-    // Counts of the last sixty seconds in a ring, by whole second.
-    struct Seconds
-    {
-        std::array<qint64, historySeconds> counts{};
-        qint64 newest = -1;
-        void add(qint64 second, qint64 amount);
-        qint64 at(qint64 second) const;
-        qint64 sum(qint64 from, qint64 to) const;
-    };
     struct Kind
     {
         qint64 count = 0;
@@ -69,14 +94,17 @@ private:
         qint64 firstMs = 0;
         qint64 lastMs = 0;
         QSet<QString> hosts;
-        Seconds seconds;
+        SecondCounts seconds;
+        RecentGaps gaps;
     };
 
     qint64 now() const;
 
     Clock m_clock;
     QHash<QString, Kind> m_kinds;
-    Seconds m_sentences;
-    Seconds m_bytes;
+    SecondCounts m_sentences;
+    SecondCounts m_bytes;
     qint64 m_count = 0;
+    qint64 m_byteCount = 0;
+    qint64 m_firstMs = 0;
 };

@@ -2,6 +2,7 @@
 
 #include "ifaceselect.h"
 
+#include <QDateTime>
 #include <QDebug>
 #include <QElapsedTimer>
 #include <QTimer>
@@ -11,13 +12,7 @@
 namespace {
 constexpr auto socketBindMode = QAbstractSocket::ShareAddress | QAbstractSocket::ReuseAddressHint;
 constexpr qint64 readSliceMs = 20;
-constexpr int maxDatagramSize = 65536;
 constexpr int receiveBufferSize = 1024 * 1024;
-}
-
-QString datagramSentence(QByteArrayView datagram)
-{
-    return QString::fromLatin1(datagram).trimmed();
 }
 
 Recvutil::Recvutil(QObject *parent)
@@ -44,9 +39,6 @@ void Recvutil::recvSocketDetailsConnect(const QString &grpIpAddress, const QStri
 
     this->grpIpAddress = QHostAddress(grpIpAddress);
     this->grpPortNumber = grpPortNumber.toUShort(nullptr, 10);
-    iec450Sources.clear();
-    iec450DetailsTimer.invalidate();
-    emit sendMrIec450Sources(QString(), QString());
 
     udpSocket = new QUdpSocket(this);
     wiredIface = getWiredEthernetInterface();
@@ -228,34 +220,28 @@ void Recvutil::processData()
     while (udpSocket && udpSocket->hasPendingDatagrams() && !slice.hasExpired(readSliceMs)) {
         // One buffer that fits the largest datagram: asking each datagram's
         // size first would take a second system call per datagram.
-        if (datagram.size() < maxDatagramSize)
-            datagram.resize(maxDatagramSize);
+        if (datagram.size() < kMaxDatagramBytes)
+            datagram.resize(kMaxDatagramBytes);
         const qint64 bytesRead = udpSocket->readDatagram(datagram.data(), datagram.size(), &senderAddress,
                                                          &senderPort);
         // A failed read leaves the buffer undefined: such a datagram is dropped.
         if (bytesRead < 0)
             continue;
 
-        const Iec450::Datagram parsed =
-            Iec450::parseDatagram(QByteArrayView(datagram.constData(), qMin<qint64>(bytesRead, datagram.size())));
-        const QString sourceIp = senderAddress.toString();
+        DatagramRecord record =
+            readDatagram(QByteArrayView(datagram.constData(), qMin<qint64>(bytesRead, datagram.size())));
+        record.arrivalMs = QDateTime::currentMSecsSinceEpoch();
+        record.host = senderAddress.toString();
+        record.port = senderPort;
+        emit sendMrDatagram(record);
         const QString sourcePort = QString::number(senderPort);
-        const qint64 lostBefore = iec450Sources.totalLost();
-        const qsizetype sourcesBefore = iec450Sources.sources().size();
-        for (const QString &row : parsed.rows) {
-            if (parsed.framed)
-                iec450Sources.count(Iec450::readTag(row));
-            emit sendMrNmeaData(QStringLiteral("Connected"), row, sourceIp, sourcePort);
+        for (const RowRecord &row : qAsConst(record.rows)) {
             if (!udpSocket)
                 return;
+            emit sendMrNmeaData(QStringLiteral("Connected"), row.text, record.host, sourcePort);
         }
-        if (parsed.framed && (iec450Sources.totalLost() != lostBefore || iec450Sources.sources().size() != sourcesBefore
-                              || !iec450DetailsTimer.isValid() || iec450DetailsTimer.hasExpired(1000))) {
-            // The line counts change with every sentence; the details are sent
-            // at once when something is lost or new, else once a second.
-            iec450DetailsTimer.start();
-            emit sendMrIec450Sources(iec450Sources.summary(), iec450Sources.details());
-        }
+        if (!udpSocket)
+            return;
         ++received;
     }
     // Once for all the datagrams read now rather than for each: data only

@@ -8,15 +8,10 @@
 #include <QObject>
 #include <QString>
 
-#include "iec450.h"
+#include "linerecord.h"
 
 class QTimer;
 class QUdpSocket;
-
-// Pure rule, used by Recvutil and tested on its own: the sentence a datagram
-// carries is its bytes read as Latin-1 without the white space around them.
-// The datagram is not split: inner line breaks stay in the sentence.
-QString datagramSentence(QByteArrayView datagram);
 
 class Recvutil : public QObject
 {
@@ -31,8 +26,9 @@ signals:
                         const QString &sourceIp, const QString &sourcePort);
     void sendMrErrorMessage(const QString &ErrorMsg);
     void sendMrInfoMessage(const QString &InfoMsg);
-    // The IEC 61162-450 sources seen since connecting: a summary and one line each.
-    void sendMrIec450Sources(const QString &summary, const QString &details);
+    // Every datagram read into its rows and lines, just before its rows
+    // leave one by one on sendMrNmeaData.
+    void sendMrDatagram(const DatagramRecord &datagram);
 
 public slots:
     void recvSocketDetailsConnect(const QString &grpIpAddress, const QString &grpPortNumber);
@@ -66,6 +62,4 @@ private:
     bool isOsSelectIfaceStatus = false;
     bool isConnected = false;
     QTimer *rxTimeoutTimer = nullptr;
-    Iec450::SourceCounter iec450Sources;
-    QElapsedTimer iec450DetailsTimer;
 };

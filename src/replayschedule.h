@@ -4,9 +4,9 @@
 #include <QString>
 #include <QStringList>
 
-// The most a datagram over IPv4 can carry, and the rate that "as fast as
-// possible" stays below.
-constexpr qsizetype kMaxDatagramBytes = 65507;
+#include "linerecord.h"
+
+// The rate that "as fast as possible" stays below.
 constexpr int kReplayMaxRate = 10000;
 
 // What becomes of one line of a replayed file: a sentence sent when dueMs

@@ -17,10 +17,19 @@ Rowfeed::Rowfeed(QObject *parent)
     connect(&m_frame, &QTimer::timeout, this, &Rowfeed::deliver);
 }
 
-void Rowfeed::add(const QString &text)
+void Rowfeed::add(const RowRecord &row)
 {
-    m_lastCheck = checkNmea(text);
-    m_rows.push_back({text, m_lastCheck.verdict});
+    push({row.text, row.verdict(), row.kinds().join(QLatin1Char(' ')), row.detail()});
+}
+
+void Rowfeed::addNotice(const QString &text)
+{
+    push({text, NmeaVerdict::None, QString(), QString()});
+}
+
+void Rowfeed::push(FeedRow row)
+{
+    m_rows.push_back(std::move(row));
     if (m_rows.size() > keptRows)
         m_rows.pop_front();
     if (m_paused)

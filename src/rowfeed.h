@@ -7,7 +7,7 @@
 #include <deque>
 #include <vector>
 
-#include "nmeacheck.h"
+#include "linerecord.h"
 
 // A list keeps the newest rows only (the capture file keeps them all); the
 // oldest leave ten thousand at a time, so that a long session at a high rate
@@ -19,10 +19,12 @@ struct FeedRow
 {
     QString text;
     NmeaVerdict verdict = NmeaVerdict::None;
+    QString kinds;   // the kinds of its lines, blank-separated
+    QString detail;  // the hover: each line's verdict and TAG block
 };
 
-// Carries the receiver's rows to its list: each row's verdict is found once
-// as it comes, and the rows wait for the next frame to reach the list in one
+// Carries the receiver's rows to its list, each with what its record says
+// of it, and the rows wait for the next frame to reach the list in one
 // batch. While paused they wait until resumed.
 class Rowfeed : public QObject
 {
@@ -36,9 +38,9 @@ public:
 
     explicit Rowfeed(QObject *parent = nullptr);
 
-    void add(const QString &text);
-    // The check of the row added last.
-    const NmeaCheck &lastCheck() const { return m_lastCheck; }
+    void add(const RowRecord &row);
+    // A row the program writes itself: a notice, or a blank at a connection change.
+    void addNotice(const QString &text);
     std::vector<FeedRow> take();
     Q_INVOKABLE void clear();
 
@@ -52,10 +54,10 @@ signals:
     void heldRowsChanged();
 
 private:
+    void push(FeedRow row);
     void deliver();
 
     std::deque<FeedRow> m_rows;
-    NmeaCheck m_lastCheck;
     bool m_paused = false;
     int m_held = 0;
     QTimer m_frame;

@@ -1,7 +1,8 @@
 #include "rowfilter.h"
 
 #include "listutil.h"
-#include "nmeacheck.h"
+
+#include <algorithm>
 
 Rowfilter::Rowfilter(QObject *parent)
     : QSortFilterProxyModel(parent)
@@ -20,7 +21,11 @@ bool Rowfilter::filterAcceptsRow(int sourceRow, const QModelIndex &sourceParent)
 {
     if (m_text.isEmpty())
         return true;
-    const QString row = sourceModel()->index(sourceRow, 0, sourceParent).data(Listutil::TextRole).toString();
-    return row.contains(m_text, Qt::CaseInsensitive)
-        || checkNmea(row).kind.compare(m_text.trimmed(), Qt::CaseInsensitive) == 0;
+    const QModelIndex index = sourceModel()->index(sourceRow, 0, sourceParent);
+    if (index.data(Listutil::TextRole).toString().contains(m_text, Qt::CaseInsensitive))
+        return true;
+    const QString kind = m_text.trimmed();
+    const QStringList kinds = index.data(Listutil::KindsRole).toString().split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    return std::any_of(kinds.cbegin(), kinds.cend(),
+                       [&](const QString &k) { return k.compare(kind, Qt::CaseInsensitive) == 0; });
 }

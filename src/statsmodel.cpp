@@ -3,16 +3,7 @@
 #include <QFile>
 #include <QUrl>
 
-#include <algorithm>
-
 namespace {
-QString csvField(const QString &field)
-{
-    if (!field.contains(QLatin1Char(',')) && !field.contains(QLatin1Char('"')) && !field.contains(QLatin1Char('\n')))
-        return field;
-    return QLatin1Char('"') + QString(field).replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
-}
-
 QVariantList toList(const QVector<double> &values)
 {
     QVariantList list;
@@ -21,24 +12,44 @@ QVariantList toList(const QVector<double> &values)
         list.append(v);
     return list;
 }
+
+QString latencyText(const Sourcestats::Source &s)
+{
+    if (s.latencyMaxMs < 0)
+        return QString();
+    return QStringLiteral("%1 / %2 ms").arg(s.latencyMedianMs).arg(s.latencyMaxMs);
+}
 }
 
 Statsmodel::Statsmodel(Nmeastats::Clock clock, QObject *parent)
-    : QAbstractListModel(parent)
-    , m_stats(std::move(clock))
+    : Celltable({QStringLiteral("Sentence"), QStringLiteral("Count"), QStringLiteral("Rate/s"),
+                 QStringLiteral("Last seen"), QStringLiteral("Wrong"), QStringLiteral("Hosts"), QStringLiteral("State")},
+                parent)
+    , m_stats(clock)
+    , m_sourceStats(clock)
+    , m_sources({QStringLiteral("Source"), QStringLiteral("Host"), QStringLiteral("Sentences"), QStringLiteral("Lost"),
+                 QStringLiteral("Duplicated"), QStringLiteral("Reordered"), QStringLiteral("Restarts"),
+                 QStringLiteral("Damaged TAG"), QStringLiteral("Incomplete groups"),
+                 QStringLiteral("Latency median / max")})
 {
     m_timer.setInterval(refreshMs);
     connect(&m_timer, &QTimer::timeout, this, &Statsmodel::refresh);
 }
 
-void Statsmodel::add(const NmeaCheck &check, const QString &host, qint64 bytes)
+void Statsmodel::add(const DatagramRecord &datagram)
 {
-    m_stats.add(check.kind, check.verdict == NmeaVerdict::Wrong, host, bytes);
+    m_stats.addBytes(datagram.bytes);
+    for (const RowRecord &row : datagram.rows) {
+        for (const LineRecord &line : row.lines)
+            m_stats.add(line.check.kind, line.check.verdict == NmeaVerdict::Wrong, datagram.host);
+    }
+    m_sourceStats.add(datagram);
 }
 
 void Statsmodel::reset()
 {
     m_stats.reset();
+    m_sourceStats.reset();
     refresh();
 }
 
@@ -54,20 +65,6 @@ void Statsmodel::setActive(bool active)
     emit activeChanged();
 }
 
-void Statsmodel::setSortRole(const QString &role)
-{
-    m_sortRole = role;
-    emit sortChanged();
-    refresh();
-}
-
-void Statsmodel::setSortDescending(bool descending)
-{
-    m_descending = descending;
-    emit sortChanged();
-    refresh();
-}
-
 void Statsmodel::setSelectedKind(const QString &kind)
 {
     m_selectedKind = kind;
@@ -76,44 +73,36 @@ void Statsmodel::setSelectedKind(const QString &kind)
 
 void Statsmodel::refresh()
 {
-    beginResetModel();
-    m_rows = m_stats.rows();
-    sortRows();
-    endResetModel();
+    QVector<Row> kinds;
+    for (const Nmeastats::Row &k : m_stats.rows()) {
+        const QString hosts = k.hosts.join(QStringLiteral(", "));
+        kinds.append({k.kind,
+                      {k.kind, k.count, k.rate, k.sinceLastMs, k.wrong, hosts, k.stale},
+                      {k.kind, QString::number(k.count), QString::number(k.rate, 'f', 1),
+                       QString::number(k.sinceLastMs / 1000.0, 'f', 1) + QStringLiteral(" s"), QString::number(k.wrong),
+                       hosts, k.stale ? QStringLiteral("\u26a0 stale") : QStringLiteral("active")},
+                      k.stale});
+    }
+    update(kinds);
+
+    QVector<Row> sources;
+    for (const Sourcestats::Source &s : m_sourceStats.sources()) {
+        const QString identity = s.identity.isEmpty() ? QStringLiteral("(no TAG)") : s.identity;
+        sources.append({s.identity + QLatin1Char('\n') + s.host,
+                        {identity, s.host, s.lines, s.lost, s.duplicated, s.reordered, s.restarts, s.damaged,
+                         s.groupsIncomplete, s.latencyMedianMs},
+                        {identity, s.host, QString::number(s.lines), QString::number(s.lost),
+                         QString::number(s.duplicated), QString::number(s.reordered), QString::number(s.restarts),
+                         QString::number(s.damaged), QString::number(s.groupsIncomplete), latencyText(s)},
+                        s.stale});
+    }
+    m_sources.update(sources);
+    m_sourcesSummary = m_sourceStats.summary();
+
     m_total = m_stats.total();
     m_totalHistory = m_stats.history();
     m_selectedHistory = m_selectedKind.isEmpty() ? QVector<double>() : m_stats.history(m_selectedKind);
     emit refreshed();
-}
-
-void Statsmodel::sortRows()
-{
-    const int role = roleNames().key(m_sortRole.toUtf8(), KindRole);
-    const auto less = [role](const Nmeastats::Row &a, const Nmeastats::Row &b) {
-        switch (role) {
-        case CountRole:
-            return a.count < b.count;
-        case RateRole:
-            return a.rate < b.rate;
-        case AgeRole:
-            return a.sinceLastMs < b.sinceLastMs;
-        case WrongRole:
-            return a.wrong < b.wrong;
-        case HostsRole:
-            return a.hosts.join(QLatin1Char(' ')) < b.hosts.join(QLatin1Char(' '));
-        case StaleRole:
-            return a.stale < b.stale;
-        default:
-            return a.kind < b.kind;
-        }
-    };
-    // Ties keep the order of their kinds, so rows do not jump between refreshes.
-    std::sort(m_rows.begin(), m_rows.end(),
-              [](const Nmeastats::Row &a, const Nmeastats::Row &b) { return a.kind < b.kind; });
-    if (m_descending)
-        std::stable_sort(m_rows.begin(), m_rows.end(), [&](const auto &a, const auto &b) { return less(b, a); });
-    else
-        std::stable_sort(m_rows.begin(), m_rows.end(), less);
 }
 
 QVariantList Statsmodel::totalHistory() const
@@ -128,57 +117,34 @@ QVariantList Statsmodel::selectedHistory() const
 
 QString Statsmodel::csv() const
 {
+    // The kinds as they have always been written, then the sources.
     QString text = QStringLiteral("Kind,Count,Rate per second,Seconds since last,Wrong checksums,Hosts,Stale\n");
-    for (const Nmeastats::Row &row : m_rows) {
-        text += QStringList{csvField(row.kind), QString::number(row.count), QString::number(row.rate, 'f', 1),
-                            QString::number(row.sinceLastMs / 1000.0, 'f', 1), QString::number(row.wrong),
-                            csvField(row.hosts.join(QLatin1Char(' '))),
-                            row.stale ? QStringLiteral("yes") : QStringLiteral("no")}
-                    .join(QLatin1Char(','))
-            + QLatin1Char('\n');
+    for (int row = 0; row < rowCount(); ++row) {
+        QStringList fields;
+        for (int column = 0; column < columnCount(); ++column) {
+            const QVariant value = index(row, column).data(SortRole);
+            switch (column) {
+            case 2:
+                fields << QString::number(value.toDouble(), 'f', 1);
+                break;
+            case 3:
+                fields << QString::number(value.toLongLong() / 1000.0, 'f', 1);
+                break;
+            case 6:
+                fields << (value.toBool() ? QStringLiteral("yes") : QStringLiteral("no"));
+                break;
+            default:
+                fields << csvField(value.toString());
+            }
+        }
+        text += fields.join(QLatin1Char(',')) + QLatin1Char('\n');
     }
     text += QStringLiteral("Total,%1,%2,,,,\n").arg(m_total.count).arg(m_total.rate, 0, 'f', 1);
-    return text;
+    return text + QLatin1Char('\n') + m_sources.csv();
 }
 
 bool Statsmodel::saveCsv(const QUrl &file) const
 {
     QFile out(file.isLocalFile() ? file.toLocalFile() : file.toString());
     return out.open(QIODevice::WriteOnly | QIODevice::Truncate) && out.write(csv().toUtf8()) >= 0;
-}
-
-int Statsmodel::rowCount(const QModelIndex &parent) const
-{
-    return parent.isValid() ? 0 : int(m_rows.size());
-}
-
-QVariant Statsmodel::data(const QModelIndex &index, int role) const
-{
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
-        return QVariant();
-    const Nmeastats::Row &row = m_rows.at(index.row());
-    switch (role) {
-    case KindRole:
-        return row.kind;
-    case CountRole:
-        return row.count;
-    case RateRole:
-        return row.rate;
-    case AgeRole:
-        return double(row.sinceLastMs) / 1000.0;
-    case WrongRole:
-        return row.wrong;
-    case HostsRole:
-        return row.hosts.join(QStringLiteral(", "));
-    case StaleRole:
-        return row.stale;
-    default:
-        return QVariant();
-    }
-}
-
-QHash<int, QByteArray> Statsmodel::roleNames() const
-{
-    return {{KindRole, "kind"}, {CountRole, "count"}, {RateRole, "rate"}, {AgeRole, "age"},
-            {WrongRole, "wrong"}, {HostsRole, "hosts"}, {StaleRole, "stale"}};
 }

@@ -2,8 +2,6 @@
 
 #include <QDebug>
 
-#include "iec450.h"
-
 Viewutil::Viewutil(QObject *parent)
     : QObject(parent)
 {
@@ -17,7 +15,6 @@ Viewutil::Viewutil(QObject *parent)
     m_msWindNmeaSentence = QStringLiteral("$WIMWV,045.0,T,012.0,N,A*27");
     m_msReplaySpeed = 1;
 
-    connect(this, &Viewutil::sendMrNmeaSentenceChanged, this, [this] { m_mrFeed.add(m_mrNmeaSentence); });
     connect(this, &Viewutil::sendMrClearData, this, [this] {
         m_mrFeed.clear();
         m_mrStats.reset();
@@ -42,9 +39,4 @@ void Viewutil::setMrInfoSrcIpAddress(const QString &mrInfoSrcIpAddress)
         m_mrShownSrcIpAddress = mrInfoSrcIpAddress;
         emit sendMrShownSrcIpAddressChanged();
     }
-}
-
-QString Viewutil::rowDetail(const QString &row) const
-{
-    return Iec450::rowDetail(row);
 }

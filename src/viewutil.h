@@ -96,8 +96,6 @@ class Viewutil : public QObject
     // sources the receiver has seen.
     VIEWUTIL_PROPERTY(bool, msIec450Enabled, MsIec450Enabled)
     VIEWUTIL_PROPERTY(QString, msIec450Identity, MsIec450Identity)
-    VIEWUTIL_PROPERTY(QString, mrIec450Summary, MrIec450Summary)
-    VIEWUTIL_PROPERTY(QString, mrIec450Details, MrIec450Details)
     VIEWUTIL_PROPERTY(bool, msLiveTime, MsLiveTime)
     VIEWUTIL_PROPERTY(QString, msReplayFilePath, MsReplayFilePath)
     VIEWUTIL_PROPERTY(bool, msReplayActive, MsReplayActive)
@@ -105,8 +103,8 @@ class Viewutil : public QObject
     VIEWUTIL_PROPERTY(bool, msReplayLoop, MsReplayLoop)
     VIEWUTIL_PROPERTY(double, msReplayProgress, MsReplayProgress)
     VIEWUTIL_PROPERTY(QString, msReplayPosition, MsReplayPosition)
-    // Every published received sentence becomes a row of the feed; the
-    // controller counts the peers' sentences in the statistics.
+    // The controller puts every received row and every notice into the feed,
+    // and counts the received lines in the statistics.
     Q_PROPERTY(QObject *mrFeed READ mrFeed CONSTANT)
     // Status and source as the page shows them: said again only when they
     // change, since every sentence publishes them anew.
@@ -117,8 +115,6 @@ class Viewutil : public QObject
 public:
     explicit Viewutil(QObject *parent = nullptr);
 
-    // The hover text of a list row: its TAG block's source and verdict.
-    Q_INVOKABLE QString rowDetail(const QString &row) const;
     Rowfeed *mrFeed() { return &m_mrFeed; }
     Statsmodel *mrStats() { return &m_mrStats; }
 

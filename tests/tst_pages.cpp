@@ -21,7 +21,9 @@
 
 #include "controlutil.h"
 #include "jsonutil.h"
+#include "linerecord.h"
 #include "settingskeys.h"
+#include "statsmodel.h"
 #include "viewutil.h"
 
 Q_IMPORT_QML_PLUGIN(QuaycastPlugin)
@@ -240,7 +242,7 @@ private slots:
         QFETCH(QString, text);
         QVERIFY(start({}, sender));
         probeRequests.clear();
-        sender ? m_view->setMsNmeaSentence(text) : m_view->setMrNmeaSentence(text);
+        sender ? m_view->setMsNmeaSentence(text) : m_view->mrFeed()->add(readRow(text));
         QQuickItem *view = onPage(sender, sender ? "senderListView" : "listView")->findChild<QQuickItem *>("nmeaListView");
         QQuickItem *row = nullptr;
         QTRY_VERIFY(QMetaObject::invokeMethod(view, "itemAtIndex", Q_RETURN_ARG(QQuickItem *, row), Q_ARG(int, 0)) && row);
@@ -328,54 +330,86 @@ private slots:
     void receivedRowsMarkedCountedPausedFiltered()
     {
         QVERIFY(start());
-        const auto receive = [this](const QString &sentence, const char *host = "198.51.100.2") {
-            m_control->recvMrNmeaData(QStringLiteral("Connected"), sentence, QLatin1String(host), QStringLiteral("10110"));
+        // As the receiver hands a datagram over: its record, then its rows.
+        const auto receive = [this](const QByteArray &datagram, const char *host = "198.51.100.2") {
+            DatagramRecord record = readDatagram(datagram);
+            record.host = QLatin1String(host);
+            m_control->recvMrDatagram(record);
+            for (const RowRecord &row : record.rows)
+                m_control->recvMrNmeaData(QStringLiteral("Connected"), row.text, record.host, QStringLiteral("10110"));
         };
+        // The receiver says so when it has joined, before any data.
+        m_control->recvMrNmeaData(QStringLiteral("Connected"), QString(), QString(), QString());
         for (const char *sentence : {"$HEHDT,90.0,T*16", "$HEHDT,90.0,T*17", "$GPRMC,1*56", "hello"})
-            receive(QLatin1String(sentence));
-        receive(QStringLiteral("$HEHDT,91.0,T*16"), "198.51.100.3");
+            receive(sentence);
+        receive("$HEHDT,91.0,T*16", "198.51.100.3");
+        // Several lines in one datagram, and a framed datagram of two lines, one lost between them.
+        receive("$HEHDT,90.0,T*16\r\n$SDDPT,20.0,0.0*00\r\nhello again\r\n");
+        receive(QByteArray("UdPbC", 6) + "\\s:EI0001,n:1*0D\\$GPRMC,1,A*99\r\n\\s:EI0001,n:3*0F\\$GPRMC,1*56\r\n");
         QQuickItem *rows = onPage(false, "nmeaListView");
-        QTRY_COMPARE(rows->property("count").toInt(), 5);
-        QQuickItem *wrongRow = nullptr;
-        QTRY_VERIFY(QMetaObject::invokeMethod(rows, "itemAtIndex", Q_RETURN_ARG(QQuickItem *, wrongRow), Q_ARG(int, 1))
-                    && wrongRow);
-        const auto mark = [](QQuickItem *row) {
+        QTRY_COMPARE(rows->property("count").toInt(), 9);
+        const auto mark = [rows](int index) {
+            QQuickItem *row = nullptr;
+            if (!QMetaObject::invokeMethod(rows, "itemAtIndex", Q_RETURN_ARG(QQuickItem *, row), Q_ARG(int, index)) || !row)
+                return QString();
             for (QQuickItem *child : row->childItems())
                 if (child->isVisible() && child->property("text").isValid())
                     return child->property("text").toString() + child->property("color").toString();
             return QString();
         };
-        QCOMPARE(mark(wrongRow), QStringLiteral("\u2717#c00000"));
+        QTRY_COMPARE(mark(2), QStringLiteral("\u2717#c00000"));
+        QCOMPARE(mark(6), QStringLiteral("\u2717#c00000"));
+        QCOMPARE(mark(7), QStringLiteral("\u2717#c00000"));
+        QCOMPARE(mark(8), QStringLiteral("\u2713#1b7a1b"));
 
         QVERIFY(click(onPage(false, "statsBtn")));
         QTRY_VERIFY(window()->findChild<QQuickWindow *>("statsWin")->isVisible());
-        const QAbstractItemModel *table = m_view->mrStats();
-        QTRY_COMPARE(table->rowCount(), 3);
-        QStringList shown;
-        for (int row = 0; row < 3; ++row) {
-            const auto cell = [&](const char *role) { return table->index(row, 0).data(table->roleNames().key(role)).toString(); };
-            shown << cell("kind") + QLatin1Char(' ') + cell("count") + QLatin1Char(' ') + cell("wrong") + QLatin1Char(' ') + cell("hosts");
-        }
-        QCOMPARE(shown, QStringList({"GPRMC 1 0 198.51.100.2", "HEHDT 3 2 198.51.100.2, 198.51.100.3", "other 1 0 198.51.100.2"}));
+        Statsmodel *table = m_view->mrStats();
+        QTRY_COMPARE(table->rowCount(), 4);
+        const auto shown = [](const QAbstractItemModel *model, QList<int> columns) {
+            QStringList rows;
+            for (int row = 0; row < model->rowCount(); ++row) {
+                QStringList cells;
+                for (const int column : columns)
+                    cells << model->index(row, column).data().toString();
+                rows << cells.join(QLatin1Char(' '));
+            }
+            return rows;
+        };
+        QCOMPARE(shown(table, {0, 1, 4, 5}), QStringList({"GPRMC 3 1 198.51.100.2", "HEHDT 4 2 198.51.100.2, 198.51.100.3",
+                                                           "SDDPT 1 1 198.51.100.2", "other 2 0 198.51.100.2"}));
+        QCOMPARE(shown(table->sources(), {0, 1, 2, 3}),
+                 QStringList({"(no TAG) 198.51.100.2 7 0", "(no TAG) 198.51.100.3 1 0", "EI0001 198.51.100.2 2 1"}));
+        QCOMPARE(table->sourcesSummary(), QStringLiteral("TAG sources: 1, lost: 1"));
 
         QVERIFY(click(onPage(false, "pauseBtn")));
-        receive(QStringLiteral("$GPRMC,2*55"));
-        receive(QStringLiteral("$GPRMC,3*54"));
+        receive("$GPRMC,2*55");
+        receive("$GPRMC,3*54");
         QTRY_COMPARE(onPage(false, "pauseBtn")->property("text").toString(), QStringLiteral("Resume (2)"));
-        QCOMPARE(rows->property("count").toInt(), 5);
+        QCOMPARE(rows->property("count").toInt(), 9);
         QVERIFY(click(onPage(false, "pauseBtn")));
-        QTRY_COMPARE(rows->property("count").toInt(), 7);
+        QTRY_COMPARE(rows->property("count").toInt(), 11);
+        // Rows keep their place: the table is updated, never reset.
+        QSignalSpy reset(table, &QAbstractItemModel::modelReset);
+        table->refresh();
+        QCOMPARE(shown(table, {0, 1}).first(), QStringLiteral("GPRMC 5"));
+        QCOMPARE(reset.size(), 0);
 
         onPage(false, "filterField")->setProperty("text", QStringLiteral("gprmc"));
-        QTRY_COMPARE(rows->property("count").toInt(), 3);
+        QTRY_COMPARE(rows->property("count").toInt(), 5);
         onPage(false, "filterField")->setProperty("text", QStringLiteral("rmc,2"));
         QTRY_COMPARE(rows->property("count").toInt(), 1);
+        // A row of several lines shows when any of its lines is of the kind.
         onPage(false, "filterField")->setProperty("text", QStringLiteral("Other"));
+        QTRY_COMPARE(rows->property("count").toInt(), 2);
+        onPage(false, "filterField")->setProperty("text", QStringLiteral("sddpt"));
         QTRY_COMPARE(rows->property("count").toInt(), 1);
         onPage(false, "filterField")->setProperty("text", QString());
-        QTRY_COMPARE(rows->property("count").toInt(), 7);
+        QTRY_COMPARE(rows->property("count").toInt(), 11);
         QVERIFY(click(onPage(false, "clearBtn")));
         QCOMPARE(table->rowCount(), 0);
+        QCOMPARE(table->sources()->rowCount(), 0);
+        QCOMPARE(table->sourcesSummary(), QString());
     }
 
     void customSentenceVerdict_data()

@@ -1,0 +1,88 @@
+import QtQuick
+import QtQuick.Controls
+
+// A statistics table: captions that sort on a click, and cells that a
+// screen reader reaches one by one with their text.
+Item {
+    id: root
+
+    property string name
+    property var model: null
+    // Each column's width as a part of the table's width.
+    property var parts: []
+    property string selectedKey: ""
+    signal rowChosen(string key)
+
+    implicitHeight: header.height + 120
+    Accessible.role: Accessible.Table
+    Accessible.name: name
+
+    HorizontalHeaderView {
+        id: header
+        objectName: root.objectName + "Header"
+        anchors.left: parent.left
+        anchors.right: parent.right
+        syncView: table
+        clip: true
+
+        delegate: Button {
+            required property int index
+            required property var model
+            implicitHeight: 26
+            flat: true
+            text: model.display
+            Accessible.name: "Sort by " + model.display
+            Accessible.onPressAction: clicked()
+            onClicked: {
+                if (!root.model)
+                    return
+                if (root.model.sortColumn === index)
+                    root.model.sortDescending = !root.model.sortDescending
+                else
+                    root.model.sortColumn = index
+            }
+        }
+    }
+
+    TableView {
+        id: table
+        objectName: root.objectName + "View"
+        anchors.left: parent.left
+        anchors.right: parent.right
+        anchors.top: header.bottom
+        anchors.bottom: parent.bottom
+        clip: true
+        model: root.model
+        boundsBehavior: Flickable.StopAtBounds
+        columnWidthProvider: function(column) { return Math.max(40, table.width * (root.parts[column] || 0.1)) }
+        onWidthChanged: forceLayout()
+        ScrollBar.vertical: ScrollBar {}
+
+        delegate: Rectangle {
+            id: cell
+            required property string display
+            required property bool stale
+            required property string key
+            required property int column
+            readonly property bool selected: root.selectedKey !== "" && root.selectedKey === key
+            implicitHeight: 22
+            color: selected ? "#cfe0f5" : (stale ? "#fff1d6" : "transparent")
+            Accessible.role: Accessible.Cell
+            Accessible.name: display
+
+            Text {
+                anchors.fill: parent
+                leftPadding: 6
+                verticalAlignment: Text.AlignVCenter
+                elide: Text.ElideRight
+                textFormat: Text.PlainText
+                color: cell.stale && cell.display.indexOf("stale") >= 0 ? "#a04000" : "black"
+                text: cell.display
+            }
+
+            TapHandler {
+                onTapped: root.rowChosen(cell.key)
+            }
+        }
+    }
+}
