@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMetaProperty>
 #include <QMutex>
 #include <QQmlApplicationEngine>
 #include <QQmlComponent>
@@ -11,6 +12,7 @@
 #include <QQuickImageProvider>
 #include <QQuickItem>
 #include <QQuickWindow>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -20,6 +22,7 @@
 #include "controlutil.h"
 #include "jsonutil.h"
 #include "linerecord.h"
+#include "settingskeys.h"
 #include "statsmodel.h"
 #include "viewutil.h"
 
@@ -156,6 +159,72 @@ private slots:
         // The workers are given the loaded values, not the boxes' own.
         QCOMPARE(m_view->mrRxTimeout(), 17);
         QCOMPARE(m_view->msTxInterval(), 25.0);
+    }
+
+    // The view model against what names its members: the settings hand-over
+    // and the pages. A name misspelt on either side would read as undefined
+    // or land in a dynamic property without a word.
+    void viewModelMatchesSettingsAndPages()
+    {
+        Viewutil view;
+        const QMetaObject &meta = Viewutil::staticMetaObject;
+        QStringList members, problems;
+        for (int i = meta.methodOffset(); i < meta.methodCount(); ++i)
+            members << QString::fromLatin1(meta.method(i).name());
+        for (int i = meta.propertyOffset(); i < meta.propertyCount(); ++i) {
+            const QMetaProperty p = meta.property(i);
+            const QString name = QLatin1String(p.name());
+            members << name;
+            if (p.isConstant())
+                continue;
+            const QString changed = name == QLatin1String("msTotalSentencesSent")
+                ? QStringLiteral("sendMsTotalSentencesSenthanged")
+                : QLatin1String("send") + name.at(0).toUpper() + name.mid(1) + QLatin1String("Changed");
+            if (p.notifySignal().name() != changed.toLatin1() || !p.isReadable()
+                || p.isWritable() == name.startsWith(QLatin1String("mrShown")))
+                problems << name;
+            // Read and write meet, and an equal value is said again.
+            QVariant value(QStringLiteral("7"));
+            value.convert(p.metaType());
+            QSignalSpy spy(&view, p.notifySignal());
+            if (p.isWritable()
+                && (!p.write(&view, value) || !p.write(&view, value) || p.read(&view) != value || spy.size() != 2))
+                problems << name + QLatin1String(" written");
+        }
+        for (const SettingsKey &key : settingsKeys()) {
+            const QMetaProperty p = meta.property(meta.indexOfProperty(key.name));
+            if (!p.isWritable() || p.metaType().id() != key.type)
+                problems << QLatin1String("setting ") + QLatin1String(key.name);
+        }
+        const QDir qml(QStringLiteral(QCX_SOURCE_DIR "/qml"));
+        static const QRegularExpression use(QStringLiteral("\\bviewutil\\.(\\w+)"));
+        static const QRegularExpression handler(QStringLiteral("function on(\\w)(\\w*)\\("));
+        int uses = 0;
+        for (const QString &fileName : qml.entryList({QStringLiteral("*.qml")})) {
+            QFile file(qml.filePath(fileName));
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            const QString text = QString::fromUtf8(file.readAll());
+            QStringList names;
+            for (auto found = use.globalMatch(text); found.hasNext();)
+                names << found.next().captured(1);
+            // The handlers of a Connections block on the view model.
+            const QLatin1String target("target: viewutil");
+            for (int at = text.indexOf(target); at >= 0; at = text.indexOf(target, at + 1)) {
+                int end = at;
+                for (int depth = 0; end < text.size() && depth >= 0; ++end)
+                    depth += text.at(end) == QLatin1Char('{') ? 1 : text.at(end) == QLatin1Char('}') ? -1 : 0;
+                for (auto found = handler.globalMatch(text.mid(at, end - at)); found.hasNext();) {
+                    const QRegularExpressionMatch on = found.next();
+                    names << on.captured(1).toLower() + on.captured(2);
+                }
+            }
+            for (const QString &name : names)
+                if (!members.contains(name))
+                    problems << fileName + QLatin1String(": viewutil.") + name;
+            uses += names.size();
+        }
+        QVERIFY(uses > 0);
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1String(", "))));
     }
 
     void rowsArePlainText_data()
