@@ -302,6 +302,40 @@ Rectangle {
             }
         }
 
+        // Stays while recording was asked for and lines are not being
+        // written, whatever the info strip says meanwhile.
+        Rectangle {
+            id: recordingAlert
+            objectName: "recordingAlert"
+            readonly property string problem: viewutil ? viewutil.mrRecordingProblem : ""
+            Layout.fillWidth: true
+            Layout.preferredHeight: 22
+            visible: problem !== ""
+            color: "#c00000"
+
+            Label {
+                id: recordingAlertLbl
+                objectName: "recordingAlertLbl"
+                anchors.fill: parent
+                anchors.leftMargin: 4
+                anchors.rightMargin: 4
+                verticalAlignment: Text.AlignVCenter
+                color: "white"
+                font.bold: true
+                textFormat: Text.PlainText
+                elide: Text.ElideRight
+                text: "Not Recording: " + recordingAlert.problem
+                Accessible.role: Accessible.AlertMessage
+                Accessible.name: text
+
+                HoverHandler {
+                    id: recordingAlertHover
+                }
+                ToolTip.visible: recordingAlertHover.hovered && truncated
+                ToolTip.text: text
+            }
+        }
+
         Rectangle {
             Layout.fillWidth: true
             Layout.preferredHeight: 22

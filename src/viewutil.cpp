@@ -709,3 +709,14 @@ void Viewutil::setMsReplayPosition(const QString &msReplayPosition)
     m_msReplayPosition = msReplayPosition;
     emit sendMsReplayPositionChanged();
 }
+
+QString Viewutil::mrRecordingProblem() const
+{
+    return m_mrRecordingProblem;
+}
+
+void Viewutil::setMrRecordingProblem(const QString &mrRecordingProblem)
+{
+    m_mrRecordingProblem = mrRecordingProblem;
+    emit sendMrRecordingProblemChanged();
+}

@@ -85,6 +85,8 @@ class Viewutil : public QObject
     Q_PROPERTY(QString mrShownConnectionStatus READ mrConnectionStatus NOTIFY sendMrShownConnectionStatusChanged)
     Q_PROPERTY(QString mrShownSrcIpAddress READ mrInfoSrcIpAddress NOTIFY sendMrShownSrcIpAddressChanged)
     Q_PROPERTY(QObject *mrStats READ mrStats CONSTANT)
+    // Why nothing is recorded although recording was asked for; empty while it works.
+    Q_PROPERTY(QString mrRecordingProblem READ mrRecordingProblem WRITE setMrRecordingProblem NOTIFY sendMrRecordingProblemChanged)
 
 public:
     explicit Viewutil(QObject *parent = nullptr);
@@ -155,6 +157,7 @@ public:
     QString msReplayPosition() const;
     Rowfeed *mrFeed() { return &m_mrFeed; }
     Statsmodel *mrStats() { return &m_mrStats; }
+    QString mrRecordingProblem() const;
 
     void setMrGrpIpAddress(const QString &mrGrpIpAddress);
     void setMrGrpPortNumber(const QString &mrGrpPortNumber);
@@ -218,6 +221,7 @@ public:
     void setMsReplayLoop(bool msReplayLoop);
     void setMsReplayProgress(double msReplayProgress);
     void setMsReplayPosition(const QString &msReplayPosition);
+    void setMrRecordingProblem(const QString &mrRecordingProblem);
 
 signals:
     void sendMrGrpIpAddressChanged();
@@ -289,6 +293,7 @@ signals:
     void sendMsReplayLoopChanged();
     void sendMsReplayProgressChanged();
     void sendMsReplayPositionChanged();
+    void sendMrRecordingProblemChanged();
 
 private:
     QString m_mrGrpIpAddress;
@@ -357,4 +362,5 @@ private:
     QString m_mrShownSrcIpAddress;
     Rowfeed m_mrFeed;
     Statsmodel m_mrStats;
+    QString m_mrRecordingProblem;
 };
