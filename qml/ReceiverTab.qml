@@ -271,11 +271,16 @@ Rectangle {
                             objectName: "pauseBtn"
                             readonly property var feed: viewutil ? viewutil.mrFeed : null
                             readonly property bool paused: feed ? feed.paused : false
+                            // More rows than the feed keeps may have come meanwhile.
+                            readonly property int held: feed ? feed.heldRows : 0
+                            readonly property int kept: feed ? feed.keptRows : 0
                             anchors.left: clearBtn.right
                             anchors.leftMargin: 6
                             width: (parent.width - clearBtn.x - clearBtn.width - 12) / 2
-                            text: paused ? "Resume (" + feed.heldRows + ")" : "Pause"
-                            Accessible.name: paused ? "Resume" : "Pause"
+                            text: !paused ? "Pause"
+                                          : held > kept ? "Resume (" + root.grouped(held) + ", newest " + root.grouped(kept) + " kept)"
+                                                        : "Resume (" + root.grouped(held) + ")"
+                            Accessible.name: text
                             Accessible.onPressAction: clicked()
                             onClicked: {
                                 if (feed)
@@ -359,6 +364,14 @@ Rectangle {
     StatisticsWindow {
         id: statsWin
         objectName: "statsWin"
+    }
+
+    // 150000 as "150,000".
+    function grouped(n) {
+        let text = String(n)
+        for (let at = text.length - 3; at > 0; at -= 3)
+            text = text.slice(0, at) + "," + text.slice(at)
+        return text
     }
 
     function recvMrSocketStatus() {
