@@ -103,6 +103,8 @@ class Viewutil : public QObject
     VIEWUTIL_PROPERTY(bool, msReplayLoop, MsReplayLoop)
     VIEWUTIL_PROPERTY(double, msReplayProgress, MsReplayProgress)
     VIEWUTIL_PROPERTY(QString, msReplayPosition, MsReplayPosition)
+    // Why nothing is recorded although recording was asked for; empty while it works.
+    VIEWUTIL_PROPERTY(QString, mrRecordingProblem, MrRecordingProblem)
     // The controller puts every received row and every notice into the feed,
     // and counts the received lines in the statistics.
     Q_PROPERTY(QObject *mrFeed READ mrFeed CONSTANT)

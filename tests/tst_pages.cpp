@@ -1,4 +1,5 @@
 #include <QAccessible>
+#include <QClipboard>
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
@@ -14,11 +15,13 @@
 #include <QQuickWindow>
 #include <QRegularExpression>
 #include <QSignalSpy>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
+#include "accessiblestate.h"
 #include "controlutil.h"
 #include "jsonutil.h"
 #include "linerecord.h"
@@ -56,21 +59,45 @@ bool click(QQuickItem *target)
     return true;
 }
 
+// Words and digits only: "Resume (5)" and "Resume 5" read alike.
+QString spoken(QString text)
+{
+    return text.replace(QRegularExpression(QStringLiteral("[^\\w ]")), QString()).simplified();
+}
+
 // Below node: the controls a screen reader would announce by their role
-// alone, found by the object names above them, and every node's name.
-void walk(QAccessibleInterface *node, QStringList &unnamed, QStringList &names)
+// alone, or by a name that is not their caption or that another control of
+// their page or window has, or as enabled while they are not, found by the
+// object names above them; and every node's name.
+void walk(QAccessibleInterface *node, QStringList &wrong, QStringList &names, QMap<QString, QString> &seen)
 {
     static const QList<QAccessible::Role> controls{QAccessible::Button, QAccessible::CheckBox, QAccessible::RadioButton,
         QAccessible::EditableText, QAccessible::SpinBox, QAccessible::PageTab, QAccessible::ComboBox, QAccessible::Slider};
-    names << node->text(QAccessible::Name);
-    if (controls.contains(node->role()) && names.last().trimmed().isEmpty()) {
-        QString where = QLatin1String(node->object()->metaObject()->className());
-        for (QObject *up = node->object(); up; up = up->parent())
+    const QString name = node->text(QAccessible::Name);
+    names << name;
+    auto *item = qobject_cast<QQuickItem *>(node->object());
+    if (controls.contains(node->role()) && item) {
+        QString where = QLatin1String(node->object()->metaObject()->className()), page;
+        for (QObject *up = node->object(); up; up = up->parent()) {
             where.prepend(up->objectName().isEmpty() ? QString() : up->objectName() + QLatin1Char('/'));
-        unnamed << where;
+            if (page.isEmpty() && up->objectName().endsWith(QLatin1String("Tab")))
+                page = up->objectName();
+        }
+        // The caption: a control's own text, or the label just before it.
+        const QList<QQuickItem *> siblings = item->parentItem()->childItems();
+        const QQuickItem *before = siblings.value(siblings.indexOf(item) - 1);
+        const QString caption = item->property("text").isValid() && node->role() != QAccessible::EditableText
+                                    && node->role() != QAccessible::SpinBox ? item->property("text").toString()
+                                : before && before->inherits("QQuickLabel") ? before->property("text").toString()
+                                                                            : QString();
+        const QString scope = page + QLatin1Char('@') + QString::number(quintptr(item->window())) + QLatin1Char(':') + name;
+        if (name.trimmed().isEmpty() || !spoken(name).contains(spoken(caption)) || seen.contains(scope)
+            || item->isEnabled() == node->state().disabled)
+            wrong << where + QLatin1String(" \"") + name + QLatin1Char('"') + (seen.contains(scope) ? QLatin1String(" also ") + seen.value(scope) : QString());
+        seen.insert(scope, where);
     }
     for (int i = 0; i < node->childCount(); ++i)
-        walk(node->child(i), unnamed, names);
+        walk(node->child(i), wrong, names, seen);
 }
 
 } // namespace
@@ -134,7 +161,11 @@ class TestPages : public QObject
     }
 
 private slots:
-    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        Accessiblestate::install();
+    }
 
     void cleanup()
     {
@@ -330,6 +361,7 @@ private slots:
     void receivedRowsMarkedCountedPausedFiltered()
     {
         QVERIFY(start());
+        QAccessible::setActive(true);
         // As the receiver hands a datagram over: its record, then its rows.
         const auto receive = [this](const QByteArray &datagram, const char *host = "198.51.100.2") {
             DatagramRecord record = readDatagram(datagram);
@@ -381,11 +413,22 @@ private slots:
         QCOMPARE(shown(table->sources(), {0, 1, 2, 3}),
                  QStringList({"(no TAG) 198.51.100.2 7 0", "(no TAG) 198.51.100.3 1 0", "EI0001 198.51.100.2 2 1"}));
         QCOMPARE(table->sourcesSummary(), QStringLiteral("TAG sources: 1, lost: 1"));
+        // A CSV file is written whole, or the window says why not.
+        auto *statsWin = window()->findChild<QQuickWindow *>("statsWin");
+        QMetaObject::invokeMethod(statsWin, "saveCsv", Q_ARG(QVariant, QUrl::fromLocalFile(path("stats.csv"))));
+        QFile csv(path("stats.csv"));
+        QVERIFY(csv.open(QIODevice::ReadOnly) && csv.readAll() == m_view->mrStats()->csv().toUtf8());
+        QCOMPARE(shownError(), QString());
+        QMetaObject::invokeMethod(statsWin, "saveCsv", Q_ARG(QVariant, QUrl::fromLocalFile("/dev/full")));
+        QCOMPARE(shownError(), QStringLiteral("Failed To Save CSV File: /dev/full (No space left on device)"));
+        window()->findChild<QQuickWindow *>("msgWin")->close();
 
         QVERIFY(click(onPage(false, "pauseBtn")));
         receive("$GPRMC,2*55");
         receive("$GPRMC,3*54");
         QTRY_COMPARE(onPage(false, "pauseBtn")->property("text").toString(), QStringLiteral("Resume (2)"));
+        QCOMPARE(QAccessible::queryAccessibleInterface(onPage(false, "pauseBtn"))->text(QAccessible::Name),
+                 QStringLiteral("Resume (2)"));
         QCOMPARE(rows->property("count").toInt(), 9);
         QVERIFY(click(onPage(false, "pauseBtn")));
         QTRY_COMPARE(rows->property("count").toInt(), 11);
@@ -399,6 +442,14 @@ private slots:
         QTRY_COMPARE(rows->property("count").toInt(), 5);
         onPage(false, "filterField")->setProperty("text", QStringLiteral("rmc,2"));
         QTRY_COMPARE(rows->property("count").toInt(), 1);
+        // A screen reader finds the rows shown, not those kept for reuse.
+        const auto readRows = [rows] {
+            QStringList wrong, read;
+            QMap<QString, QString> seen;
+            walk(QAccessible::queryAccessibleInterface(rows), wrong, read, seen);
+            return read.filter(QStringLiteral("$"));
+        };
+        QTRY_COMPARE(readRows(), QStringList{QStringLiteral("$GPRMC,2*55")});
         // A row of several lines shows when any of its lines is of the kind.
         onPage(false, "filterField")->setProperty("text", QStringLiteral("Other"));
         QTRY_COMPARE(rows->property("count").toInt(), 2);
@@ -410,6 +461,40 @@ private slots:
         QCOMPARE(table->rowCount(), 0);
         QCOMPARE(table->sources()->rowCount(), 0);
         QCOMPARE(table->sourcesSummary(), QString());
+
+        // The selection stays on its rows when the oldest ten thousand leave,
+        // goes once they have left, and goes with Clear Data.
+        QQuickItem *list = onPage(false, "listView");
+        const auto feed = [this](int from, int to) {
+            for (int i = from; i < to; ++i)
+                m_view->mrFeed()->addNotice(QStringLiteral("$QCSEL,%1*00").arg(i));
+        };
+        const auto select = [list](int first, int last) {
+            list->setProperty("selectionFirst", first);
+            list->setProperty("selectionLast", last);
+        };
+        const auto selection = [list] {
+            return QPoint(list->property("selectionFirst").toInt(), list->property("selectionLast").toInt());
+        };
+        feed(0, 20000);
+        QTRY_COMPARE(rows->property("count").toInt(), 20000);
+        select(15001, 15000);
+        feed(20000, 110000);
+        QTRY_COMPARE(rows->property("count").toInt(), 100000);
+        QCOMPARE(selection(), QPoint(5001, 5000));
+        QMetaObject::invokeMethod(list, "copySelection");
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("$QCSEL,15000*00\n$QCSEL,15001*00"));
+        select(3, 3);
+        feed(110000, 120000);
+        QTRY_COMPARE(selection(), QPoint(-1, -1));
+        select(7, 9);
+        QVERIFY(click(onPage(false, "clearBtn")));
+        QCOMPARE(selection(), QPoint(-1, -1));
+        // More waited than the feed keeps: the button says so.
+        QVERIFY(click(onPage(false, "pauseBtn")));
+        feed(0, 150000);
+        QTRY_COMPARE(onPage(false, "pauseBtn")->property("text").toString(),
+                     QStringLiteral("Resume (150,000, newest 110,000 kept)"));
     }
 
     void customSentenceVerdict_data()
@@ -516,16 +601,19 @@ private slots:
         for (const char *shown : {"settingsWin", "aboutWin"})
             QVERIFY2(window()->findChild<QQuickWindow *>(shown)->isVisible(), shown);
 
-        QStringList unnamed, names;
+        QStringList wrong, names;
         const auto walkAll = [&] {
-            unnamed = names = QStringList();
+            wrong = names = QStringList();
+            QMap<QString, QString> seen;
             for (QQuickWindow *shown : window()->findChildren<QQuickWindow *>() + QList<QQuickWindow *>{window()})
-                walk(QAccessible::queryAccessibleInterface(shown), unnamed, names);
+                walk(QAccessible::queryAccessibleInterface(shown), wrong, names, seen);
             return names.contains(kCustom);
         };
         // A row is read out once its delegate is laid out.
         QTRY_VERIFY(walkAll());
-        QVERIFY2(unnamed.isEmpty(), qPrintable(QLatin1String("Unnamed: ") + unnamed.join(QLatin1String(", "))));
+        QVERIFY2(wrong.isEmpty(), qPrintable(QLatin1String("Misread: ") + wrong.join(QLatin1String(", "))));
+        QCOMPARE(QAccessible::queryAccessibleInterface(onPage(true, "replaySpeedComboBox"))->text(QAccessible::Description),
+                 QStringLiteral("Speed 1x"));
         // The walk reached every window.
         for (const QString &name : {QStringLiteral("Default Tx Interval"), QStringLiteral("Terms & Conditions"), message})
             QVERIFY2(names.contains(name), qPrintable(name));
