@@ -10,12 +10,17 @@
 //   ticks   the sender's interval over 10 s at 100 ms and at 1 s
 //   rss     resident memory each minute at 10,000 sentences a second,
 //           for QCX_SOAK_MINUTES minutes (default 10)
+//   replay  1,000,000 lines of 79 bytes without stamps, then 1,000 lines of
+//           60 KB, replayed as fast as possible: the window thread's longest
+//           stall and the resident growth while each replays, beside the
+//           longest stall of the same event loop idle for a minute
 //
 // Each step prints its figures and, last, "RESULT <step> PASS|FAIL <summary>";
 // the exit code is 0 only when every check of the step held.
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -678,6 +683,101 @@ QString stepRss()
         .arg(megabytes(start), 0, 'f', 1).arg(megabytes(end), 0, 'f', 1).arg(minutes).arg(received).arg(rows);
 }
 
+// A file of count lines, each length bytes with its line end.
+bool writeLines(const QString &path, const char *tag, int count, int length)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    QByteArray block;
+    for (int i = 0; i < count; ++i) {
+        const QByteArray head = QByteArray("$QC") + tag + ',' + QByteArray::number(i).rightJustified(7, '0') + ',';
+        block += head + QByteArray(length - head.size() - 4, 'A') + "*00\n";
+        if (block.size() >= (1 << 20) || i == count - 1) {
+            if (file.write(block) != block.size())
+                return false;
+            block.clear();
+        }
+    }
+    return true;
+}
+
+// The controller and the view model on this thread, as the window has them;
+// the page is left out, so that the sent list's rows do not hide the
+// replay's own memory.
+QString stepReplay()
+{
+    QTemporaryDir dir;
+    const QString plain = dir.filePath(QStringLiteral("plain.txt"));
+    const QString wide = dir.filePath(QStringLiteral("wide.txt"));
+    if (!check(writeLines(plain, "RPL", 1000000, 79) && writeLines(wide, "WID", 1000, 60 * 1024), "write the files"))
+        return QStringLiteral("could not write the files");
+    Viewutil view;
+    Controlutil control(&view, pathsIn(dir.path()));
+    view.setMsTxInterval(1);
+    view.setMsGrpIpAddress(kGroup);
+    view.setMsGrpPortNumber(QString::number(kPort));
+    view.setMsReplaySpeed(0);
+    const auto over50 = [](const std::vector<double> &stalls) {
+        return std::count_if(stalls.cbegin(), stalls.cend(), [](double stall) { return stall >= 50; });
+    };
+    // Some machines pause a whole process now and then (this one for about
+    // 100 ms every half minute or so): such a pause is no stall of the replay.
+    const std::vector<double> idle = [] {
+        Bench::LagProbe probe;
+        probe.start();
+        QTest::qWait(60000);
+        return probe.samplesMs();
+    }();
+    const double idleLongest = Bench::quantile(idle, 1);
+    const double bound = idleLongest >= 50 ? idleLongest + 10 : 50;
+    note(QStringLiteral("idle event loop, 60 s: longest stall %1 ms, %2 of 50 ms or more, so stalls up to %3 ms pass")
+             .arg(idleLongest, 0, 'f', 1).arg(over50(idle)).arg(bound, 0, 'f', 1));
+    view.setMsConnectionToggle(QStringLiteral("start"));
+    QStringList figures{QStringLiteral("idle loop stall max %1 ms").arg(idleLongest, 0, 'f', 1)};
+    for (const auto &[path, lines] : {qMakePair(plain, 1000000), qMakePair(wide, 1000)}) {
+        const qint64 before = Bench::residentBytes();
+        const qint64 sentBefore = view.msTotalSentencesSent().toLongLong();
+        qint64 peak = before;
+        QTimer sampler;
+        QObject::connect(&sampler, &QTimer::timeout, [&] { peak = qMax(peak, Bench::residentBytes()); });
+        sampler.start(100);
+        Bench::LagProbe lag;
+        lag.start();
+        QElapsedTimer clock;
+        clock.start();
+        view.setMsReplayFilePath(path);
+        const bool ended = QTest::qWaitFor([&] { return !view.msReplayActive(); }, 600000);
+        const double seconds = double(clock.elapsed()) / 1000.0;
+        sampler.stop();
+        peak = qMax(peak, Bench::residentBytes());
+        const std::vector<double> stalls = lag.samplesMs();
+        const double longest = Bench::quantile(stalls, 1);
+        // When the longest stall came: each sample is a 10 ms wait and its lateness.
+        double longestAt = 0;
+        for (const double stall : stalls) {
+            longestAt += 10 + stall;
+            if (stall == longest)
+                break;
+        }
+        const qint64 sent = view.msTotalSentencesSent().toLongLong() - sentBefore;
+        const QString name = QFileInfo(path).fileName();
+        note(QStringLiteral("%1: %2 of %3 lines sent in %4 s; stall p50 %5 / p99 %6 / max %7 ms (at %8 s), %9 of "
+                            "50 ms or more; resident %10 MB before, growth %11 MB at most")
+                 .arg(name).arg(sent).arg(lines).arg(seconds, 0, 'f', 1).arg(Bench::quantile(stalls, 0.5), 0, 'f', 1)
+                 .arg(Bench::quantile(stalls, 0.99), 0, 'f', 1).arg(longest, 0, 'f', 1).arg(longestAt / 1000, 0, 'f', 1)
+                 .arg(over50(stalls)).arg(megabytes(before), 0, 'f', 1).arg(megabytes(peak - before), 0, 'f', 1));
+        check(ended && sent == lines, QStringLiteral("%1: %2 of %3 lines sent").arg(name).arg(sent).arg(lines));
+        check(longest < bound, QStringLiteral("%1: a stall of %2 ms").arg(name).arg(longest, 0, 'f', 1));
+        check(peak - before < 20 << 20, QStringLiteral("%1: resident growth %2 MB").arg(name).arg(megabytes(peak - before), 0, 'f', 1));
+        figures << QStringLiteral("%1: stall p99 %2 ms, max %3 ms, resident +%4 MB")
+                       .arg(name).arg(Bench::quantile(stalls, 0.99), 0, 'f', 1).arg(longest, 0, 'f', 1)
+                       .arg(megabytes(peak - before), 0, 'f', 1);
+    }
+    view.setMsConnectionToggle(QStringLiteral("stop"));
+    return figures.join(QStringLiteral("; "));
+}
+
 // The children of the kill step: the program's classes with the application
 // log, recording the group ("record") or saving settings without end ("save").
 int runChild(const QString &role, const QString &dir)
@@ -734,11 +834,12 @@ int main(int argc, char *argv[])
     }
     const QList<QPair<QString, QString (*)()>> steps{
         {QStringLiteral("flood"), stepFlood}, {QStringLiteral("kill"), stepKill}, {QStringLiteral("vanish"), stepVanish},
-        {QStringLiteral("rows"), stepRows},   {QStringLiteral("ticks"), stepTicks}, {QStringLiteral("rss"), stepRss}};
+        {QStringLiteral("rows"), stepRows},   {QStringLiteral("ticks"), stepTicks}, {QStringLiteral("rss"), stepRss},
+        {QStringLiteral("replay"), stepReplay}};
     const QString name = argc == 2 ? QString::fromLocal8Bit(argv[1]) : QString();
     auto step = std::find_if(steps.cbegin(), steps.cend(), [&](const auto &s) { return s.first == name; });
     if (step == steps.cend()) {
-        std::fprintf(stderr, "usage: qcx_soak flood|kill|vanish|rows|ticks|rss\n");
+        std::fprintf(stderr, "usage: qcx_soak flood|kill|vanish|rows|ticks|rss|replay\n");
         return 2;
     }
     const QString refusal = netnsRefusal();
