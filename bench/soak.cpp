@@ -14,6 +14,9 @@
 //           60 KB, replayed as fast as possible: the window thread's longest
 //           stall and the resident growth while each replays, beside the
 //           longest stall of the same event loop idle for a minute
+//   tags    300,000 distinct TAG sources (s:), half of them in damaged blocks,
+//           with the statistics window open: resident growth and the longest
+//           event-loop pause
 //
 // Each step prints its figures and, last, "RESULT <step> PASS|FAIL <summary>";
 // the exit code is 0 only when every check of the step held.
@@ -35,10 +38,12 @@
 
 #include "benchsupport.h"
 #include "filelines.h"
+#include "iec450.h"
 #include "logutil.h"
 #include "mainwindowharness.h"
 #include "netnsguard.h"
 #include "netnslab.h"
+#include "peersentences.h"
 #include "temphome.h"
 
 Q_IMPORT_QML_PLUGIN(QuaycastPlugin)
@@ -89,6 +94,23 @@ bool peerSends(const QString &ns, const QString &from, quint16 port, const QList
 {
     McastPeer peer;
     return peer.startSender(ns, kGroup, port, from, payloads, 0, 0, 1) && peer.waitFinished(20000);
+}
+
+// RATE lines a second for SECONDS from host B with the benchmarks' blaster
+// (bench/blaster.cpp); input is its --fixed80 or --datagrams=FILE. The lines
+// sent, -1 when it failed. The event loop runs meanwhile.
+qint64 blast(int rate, int seconds, const QString &input)
+{
+    QProcess blaster;
+    blaster.start(QStringLiteral("ip"), {QStringLiteral("netns"), QStringLiteral("exec"), shipHostB(),
+                                         QStringLiteral(QCX_BLASTER), QStringLiteral("blast"), kGroup,
+                                         QString::number(kPort), shipAddressB(), QString::number(rate),
+                                         QString::number(seconds), input});
+    const bool blasted = blaster.waitForStarted(5000)
+        && QTest::qWaitFor([&] { return blaster.state() == QProcess::NotRunning; }, (seconds + 20) * 1000)
+        && blaster.exitCode() == 0;
+    check(blasted, QStringLiteral("blaster: ") + QString::fromLocal8Bit(blaster.readAllStandardError()));
+    return blasted ? QString::fromLatin1(blaster.readAllStandardOutput()).section(QLatin1Char(' '), 1, 1).toLongLong() : -1;
 }
 
 // The whole program in-process: the real main window and controller, its
@@ -148,6 +170,7 @@ public:
     }
 
     QString captureFile() const { return onlyFileIn(m_data.path() + QStringLiteral("/capture")); }
+    QQuickWindow *subWindow(const char *name) const { return m_main->subWindow(name); }
 
     qint64 received = 0; // sentences handed to the window
 
@@ -565,16 +588,7 @@ QString stepRows()
     qint64 heap = Bench::heapBytes();
     QStringList figures;
     for (int round = 1; round <= 3; ++round) {
-        QProcess blaster;
-        blaster.start(QStringLiteral("ip"), {QStringLiteral("netns"), QStringLiteral("exec"), shipHostB(),
-                                             QStringLiteral(QCX_BLASTER), QStringLiteral("blast"), kGroup,
-                                             QString::number(kPort), shipAddressB(), QString::number(rate),
-                                             QString::number(seconds), QStringLiteral("--fixed80")});
-        const bool blasted = blaster.waitForStarted(5000)
-            && QTest::qWaitFor([&] { return blaster.state() == QProcess::NotRunning; }, (seconds + 20) * 1000)
-            && blaster.exitCode() == 0;
-        check(blasted, QStringLiteral("blaster: ") + QString::fromLocal8Bit(blaster.readAllStandardError()));
-        const qint64 sent = QString::fromLatin1(blaster.readAllStandardOutput()).section(QLatin1Char(' '), 1, 1).toLongLong();
+        const qint64 sent = blast(rate, seconds, QStringLiteral("--fixed80"));
         const int nowRows = program.settledRowCount();
         const qint64 nowRss = Bench::residentBytes();
         const qint64 nowHeap = Bench::heapBytes();
@@ -776,6 +790,100 @@ QString stepReplay()
     }
     view.setMsConnectionToggle(QStringLiteral("stop"));
     return figures.join(QStringLiteral("; "));
+
+// Hostile TAG input: every datagram names another source, every second one
+// in a block with a wrong checksum. The list is first filled to its bound
+// with framed lines of one source, so that what grows after is what the
+// sources cost.
+QString stepTags()
+{
+    const int distinct = 300000;
+    const int rate = 10000;
+    QTemporaryDir files;
+    const std::vector<std::string> sentences = mixedSentences();
+    const auto sentence = [&](int i) {
+        return QByteArrayView(sentences[size_t(i) % sentences.size()].data(),
+                              qsizetype(sentences[size_t(i) % sentences.size()].size()));
+    };
+    QFile one(files.path() + QStringLiteral("/one.bin"));
+    QFile hostile(files.path() + QStringLiteral("/hostile.bin"));
+    bool written = one.open(QIODevice::WriteOnly) && hostile.open(QIODevice::WriteOnly);
+    for (int k = 1; written && k <= 999; ++k)
+        written = Bench::writeDatagram(one, Iec450::sentenceDatagram(sentence(k), QStringLiteral("EI0001"), k));
+    for (int i = 0; written && i < distinct; ++i) {
+        const int letters = i / 10000;
+        const QString identity = QString(QLatin1Char(char('A' + letters / 26))) + QLatin1Char(char('A' + letters % 26))
+            + QString::number(i % 10000).rightJustified(4, QLatin1Char('0'));
+        QByteArray datagram = Iec450::sentenceDatagram(sentence(i), identity, i % 999 + 1);
+        if (i % 2) {
+            const qsizetype star = datagram.indexOf('*');
+            const int sum = datagram.mid(star + 1, 2).toInt(nullptr, 16);
+            datagram.replace(star + 1, 2, QByteArray::number((sum + 1) & 0xff, 16).rightJustified(2, '0').toUpper());
+        }
+        written = Bench::writeDatagram(hostile, datagram);
+    }
+    one.close();
+    hostile.close();
+    Program program;
+    if (!check(written, "write the peer's datagrams") || !check(program.start(false), "load the main window")
+        || !check(program.connectReceiver(), "connect"))
+        return QStringLiteral("could not start");
+    QQuickWindow *statistics = program.subWindow("statsWin");
+    if (!check(statistics, "find the statistics window"))
+        return QStringLiteral("could not start");
+    statistics->show();
+    auto *stats = program.view()->mrStats();
+    check(blast(rate, 12, QStringLiteral("--datagrams=") + one.fileName()) > 0, "fill the list");
+    const int filled = program.settledRowCount();
+    const qint64 receivedBefore = program.received;
+    const qint64 before = Bench::residentBytes();
+
+    // The event loop's pulse, as in the flood: the longest time between two
+    // ticks of a 20 ms timer; and, since other work on the machine stretches
+    // that, the most CPU time the window's thread spent between two ticks.
+    const auto threadCpuMs = [] {
+        timespec ts{};
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+        return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) / 1e6;
+    };
+    QElapsedTimer pulse;
+    qint64 longestGap = 0;
+    double busiestGap = 0;
+    double cpuAtTick = threadCpuMs();
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        longestGap = qMax(longestGap, pulse.restart());
+        const double cpu = threadCpuMs();
+        busiestGap = qMax(busiestGap, cpu - cpuAtTick);
+        cpuAtTick = cpu;
+    });
+    pulse.start();
+    ticker.start(20);
+    const qint64 sent = blast(rate, distinct / rate, QStringLiteral("--datagrams=") + hostile.fileName());
+    const int rows = program.settledRowCount();
+    QTest::qWait(2 * Statsmodel::refreshMs);
+    ticker.stop();
+    const qint64 after = Bench::residentBytes();
+    QElapsedTimer refresh;
+    refresh.start();
+    stats->refresh();
+    const qint64 refreshMs = refresh.elapsed();
+    const int sources = stats->sources()->rowCount();
+    note(QStringLiteral("list filled to %1 rows from one source, resident %2 MB; then %3 distinct sources sent, "
+                        "%4 received, list %5 rows")
+             .arg(filled).arg(megabytes(before), 0, 'f', 1).arg(sent).arg(program.received - receivedBefore).arg(rows));
+    note(QStringLiteral("resident %1 MB (%2 MB more), %3 source rows, \"%4\", refresh %5 ms, longest event-loop "
+                        "pause %6 ms, most CPU between two ticks %7 ms")
+             .arg(megabytes(after), 0, 'f', 1).arg(megabytes(after - before), 0, 'f', 1).arg(sources)
+             .arg(stats->sourcesSummary()).arg(refreshMs).arg(longestGap).arg(busiestGap, 0, 'f', 1));
+    check(sent == distinct, QStringLiteral("the peer sent %1").arg(sent));
+    check(program.received - receivedBefore > 0, "nothing received");
+    check(after - before < 20 * 1024 * 1024, "resident memory grew by 20 MB or more");
+    check(longestGap <= 50, QStringLiteral("event loop stalled for %1 ms").arg(longestGap));
+    check(sources <= Sourcestats::maxSources + 2, QStringLiteral("%1 source rows").arg(sources));
+    check(program.connected(), "still connected");
+    return QStringLiteral("%1 distinct sources: resident +%2 MB, longest pause %3 ms (CPU %4 ms), %5 source rows")
+        .arg(distinct).arg(megabytes(after - before), 0, 'f', 1).arg(longestGap).arg(busiestGap, 0, 'f', 1).arg(sources);
 }
 
 // The children of the kill step: the program's classes with the application
@@ -835,11 +943,12 @@ int main(int argc, char *argv[])
     const QList<QPair<QString, QString (*)()>> steps{
         {QStringLiteral("flood"), stepFlood}, {QStringLiteral("kill"), stepKill}, {QStringLiteral("vanish"), stepVanish},
         {QStringLiteral("rows"), stepRows},   {QStringLiteral("ticks"), stepTicks}, {QStringLiteral("rss"), stepRss},
-        {QStringLiteral("replay"), stepReplay}};
+        {QStringLiteral("replay"), stepReplay},
+        {QStringLiteral("tags"), stepTags}};
     const QString name = argc == 2 ? QString::fromLocal8Bit(argv[1]) : QString();
     auto step = std::find_if(steps.cbegin(), steps.cend(), [&](const auto &s) { return s.first == name; });
     if (step == steps.cend()) {
-        std::fprintf(stderr, "usage: qcx_soak flood|kill|vanish|rows|ticks|rss|replay\n");
+        std::fprintf(stderr, "usage: qcx_soak flood|kill|vanish|rows|ticks|rss|replay|tags\n");
         return 2;
     }
     const QString refusal = netnsRefusal();
