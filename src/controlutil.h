@@ -85,7 +85,8 @@ public slots:
     void recvMrDatagram(const DatagramRecord &datagram);
     void recvMsLiveTime();
     void recvMsReplayFilePath();
-    void recvMsReplayProgress(qint64 line, qint64 lines, qint64 skipped);
+    void recvMsReplayProgress(qint64 line, qint64 lines, qint64 skipped, qint64 damagedTags);
+    void recvMsReplaySilences();
 
 private:
     void makeConnections();
@@ -100,6 +101,7 @@ private:
     Jsonutil m_jsonutil;
     Prefsutil m_prefsutil;
     Validateutil m_validateutil;
+    // A child, so that a test can hand it datagrams.
     Recvutil m_recvutil;
     // Made before the sender, so still there when the sender's last "Stopped" ends a replay.
     Replayutil m_replayutil;

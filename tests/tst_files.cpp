@@ -15,7 +15,9 @@
 #include "viewutil.h"
 #include "logutil.h"
 #include "replayutil.h"
+#include "recvutil.h"
 #include "saveutil.h"
+#include "textfile.h"
 
 // The files an operator keeps: capture files, the settings file and the
 // application log, written by the real classes into a temporary folder.
@@ -182,6 +184,7 @@ void TestFiles::recordingAsOrdinaryUser()
                                 readOnly(QStringLiteral("documents2")) + QStringLiteral("/QCN")});
     view.setMrSaveNmeaToFileToggle(true);
     QVERIFY2(view.mrInfoMessage().startsWith(QLatin1String("Nothing Is Being Recorded")), qPrintable(view.mrInfoMessage()));
+    QVERIFY(view.mrRecordingProblem().startsWith(QLatin1String("No NMEA Save File Can Be Opened: ")));
     QVERIFY(!view.mrSaveNmeaToFileToggle());
 }
 
@@ -281,37 +284,51 @@ void TestFiles::fullDisk()
     QVERIFY(QDir().mkpath(small));
     QVERIFY(::mount("tmpfs", QFile::encodeName(small).constData(), "tmpfs", 0, "size=16k") == 0);
 
+    writeFile(small + QStringLiteral("/stats.csv"), "kept");
+    Viewutil view;
+    Controlutil control(&view, {small + QStringLiteral("/settings"), small + QStringLiteral("/capture"),
+                                m_dir.filePath(QStringLiteral("unused"))});
     Jsonutil json(small + QStringLiteral("/settings"));
     const QByteArray settingsBefore = readFile(json.settingsFilePath());
-    Saveutil save(small + QStringLiteral("/capture"), m_dir.filePath(QStringLiteral("unused")));
-    QSignalSpy errors(&save, &Saveutil::sendErrorMessage);
-    save.recvStartNmeaSavingToFile();
+    view.setMrSaveNmeaToFileToggle(true);
+    const QString path = small + QStringLiteral("/capture/") + QDir(small + QStringLiteral("/capture")).entryList(QDir::Files).value(0);
+    const auto receive = [&](const QString &sentence) {
+        emit control.findChild<Recvutil *>()->sendMrNmeaData(QStringLiteral("Connected"), sentence,
+                                                             QStringLiteral("198.51.100.2"), QStringLiteral("4400"));
+    };
     const QString sentence = QStringLiteral("$QCFULL,%1,") + QString(60, QLatin1Char('x')) + QStringLiteral("*00");
     int n = 0;
-    while (errors.isEmpty() && n < 2000)
-        record(save, sentence.arg(n++));
-    QVERIFY2(!errors.isEmpty(), "the disk never filled");
-    QCOMPARE(errors.last().at(0).toString(), QStringLiteral("Failed to Write To Log File"));
+    while (view.mrRecordingProblem().isEmpty() && n < 2000)
+        receive(sentence.arg(n++));
+    // Said until a line is written again.
+    QCOMPARE(view.mrRecordingProblem(), QStringLiteral("Cannot Write To %1 (No space left on device)").arg(path));
+    receive(sentence.arg(n));
+    QVERIFY(!view.mrRecordingProblem().isEmpty());
 
-    // The file holds whole lines only, and a failed save keeps the old settings.
-    QByteArray captured = readFile(save.captureFilePath());
+    // The file holds whole lines only; a failed save keeps the old settings,
+    // and a failed export the old file, also when the bytes fit in a buffer.
+    QByteArray captured = readFile(path);
     QVERIFY(captured.endsWith('\n'));
     QCOMPARE(captured.count('\n'), n - 1);
     QSignalSpy jsonErrors(&json, &Jsonutil::sendJsonErrorMessage);
-    QVariantMap big = defaultAppSettings();
-    big.insert(QStringLiteral("msDefaultCustomNmeaSentence"), QString(20000, QLatin1Char('$')));
-    json.recvSaveAppSettings(big);
+    QVariantMap changed = defaultAppSettings();
+    changed.insert(QStringLiteral("msDefaultCustomNmeaSentence"), QStringLiteral("$QCFULL,1*00"));
+    json.recvSaveAppSettings(changed);
     QCOMPARE(jsonErrors.size(), 1);
     QCOMPARE(readFile(json.settingsFilePath()), settingsBefore);
+    QCOMPARE(writeTextFile(small + QStringLiteral("/stats.csv"), "Sentence,Count\n"),
+             small + QStringLiteral("/stats.csv (No space left on device)"));
+    QCOMPARE(readFile(small + QStringLiteral("/stats.csv")), QByteArray("kept"));
 
-    // Room again: recording goes on in the same file.
+    // Room again: recording goes on in the same file, and the notice goes.
     const int kept = captured.count('\n');
-    QFile::resize(save.captureFilePath(), 0);
-    record(save, QStringLiteral("$QCROOM,1*00"));
-    captured = readFile(save.captureFilePath());
+    QFile::resize(path, 0);
+    receive(QStringLiteral("$QCROOM,1*00"));
+    captured = readFile(path);
     QCOMPARE(captured.right(13), QByteArray("$QCROOM,1*00\n"));
+    QCOMPARE(view.mrRecordingProblem(), QString());
     QVERIFY(kept > 10);
-    save.recvStopNmeaSavingToFile();
+    view.setMrSaveNmeaToFileToggle(false);
     QVERIFY(::umount(QFile::encodeName(small).constData()) == 0);
 }
 
@@ -358,16 +375,30 @@ void TestFiles::replayInput_data()
     QTest::newRow("missing") << "none.txt" << QByteArray() << "Replay File Not Found: " << QStringList();
     QTest::newRow("folder") << "" << QByteArray() << "Replay File Is Not A File: " << QStringList();
     QTest::newRow("empty") << "empty.txt" << QByteArray("") << "Replay File Is Empty: " << QStringList();
-    QTest::newRow("binary") << "binary.bin" << QByteArray("$A*00\n\x7f" "ELF\0\0", 11) << "Replay File Is Not A Text File: "
+    QTest::newRow("binary") << "binary.bin" << QByteArray("$QA*00\n\x7f" "ELF\0\0", 12) << "Replay File Is Not A Text File: "
                             << QStringList();
     QTest::newRow("no sentences") << "notes.txt" << QByteArray("notes\n\nmore\n")
                                   << "Replay File Holds No NMEA Sentences, 3 Lines Skipped" << QStringList();
-    QTest::newRow("line too long") << "long.txt" << "$" + QByteArray(70000, 'X') + "\r\n$A*00"
+    QTest::newRow("line too long") << "long.txt" << "$Q" + QByteArray(70000, 'X') + "\r\n$QA*00"
                                    << "Replay Skipped Line 1: Longer Than A Datagram Can Hold (65507 Bytes)"
-                                   << QStringList{"$A*00"};
-    QTest::newRow("changed while replayed") << "growing.txt" << QByteArray("$A*00\n$B*00\n")
+                                   << QStringList{"$QA*00"};
+    // Noticed within a second, not when the next sentence is due.
+    QTest::newRow("changed while replayed") << "growing.txt"
+                                            << QByteArray("25.11.01:17.37.49: $QA*00\n25.11.01:17.37.52: $QB*00\n")
                                             << "Replay Stopped: The File Changed While It Was Replayed"
-                                            << QStringList{"$A*00", "$B*00"};
+                                            << QStringList{"$QA*00"};
+    // One second of 2,500 lines read in runs, a line too long where the second run starts.
+    QByteArray lines;
+    QStringList sent;
+    for (int i = 0; i < 2500; ++i) {
+        const QByteArray sentence = i == 1000 ? "$Q" + QByteArray(70000, 'X') : "$QA," + QByteArray::number(i) + "*00";
+        lines += "25.11.01:17.37.49: " + sentence + '\n';
+        if (i != 1000)
+            sent << QString::fromLatin1(sentence);
+    }
+    QTest::newRow("runs of a long second") << "runs.txt" << lines
+                                           << "Replay Skipped Line 1001: Longer Than A Datagram Can Hold (65507 Bytes)"
+                                           << sent;
 }
 
 // Each input the replay cannot use is named, and nothing unusable goes out.
@@ -386,10 +417,10 @@ void TestFiles::replayInput()
     connect(&replay, &Replayutil::sendSentence, this, [&](const QString &sentence) {
         got << sentence;
         if (name == QLatin1String("growing.txt") && file.open(QIODevice::Append))
-            file.write("$C*00\n"), file.close();
+            file.write("$QC*00\n"), file.close();
     });
     connect(&replay, &Replayutil::sendErrorMessage, this, [&](const QString &message) { errors << message; });
-    replay.start(path, 10, 1, false);
+    replay.start(path, 1, 1, false);
     QTRY_VERIFY(!replay.isActive());
     QVERIFY2(errors.value(0).startsWith(error), qPrintable(errors.join('|')));
     QCOMPARE(got, sent);

@@ -38,8 +38,6 @@ private slots:
     void wiredInterface();
     void activeInterface_data();
     void activeInterface();
-    void datagramSentence_data();
-    void datagramSentence();
     void captureFormats_data();
     void captureFormats();
     void lineRecords_data();
@@ -55,8 +53,6 @@ private slots:
     void liveTime();
     void replaySteps_data();
     void replaySteps();
-    void checksumVerdict_data();
-    void checksumVerdict();
     void statistics_data();
     void statistics();
 };
@@ -214,25 +210,6 @@ void TestRules::activeInterface()
     QCOMPARE(findActiveInterface(ifaces(interfaces), QHostAddress(local), joined), position);
 }
 
-void TestRules::datagramSentence_data()
-{
-    QTest::addColumn<QByteArray>("datagram");
-    QTest::addColumn<QString>("sentence");
-    QTest::newRow("sentence with CR LF") << QByteArray("$HEHDT,1,T*00\r\n") << "$HEHDT,1,T*00";
-    QTest::newRow("blanks around") << QByteArray(" \t$A*00 ") << "$A*00";
-    QTest::newRow("inner line break kept") << QByteArray("$A*00\r\n$B*00\r\n") << "$A*00\r\n$B*00";
-    QTest::newRow("Latin-1 bytes") << QByteArray("$X,\xb0\xe9*00") << QString::fromUtf8("$X,°é*00");
-    QTest::newRow("NUL inside") << QByteArray("$X\0Y", 4) << QString::fromLatin1("$X\0Y", 4);
-    QTest::newRow("white space only") << QByteArray(" \r\n") << "";
-}
-
-void TestRules::datagramSentence()
-{
-    QFETCH(QByteArray, datagram);
-    QFETCH(QString, sentence);
-    QCOMPARE(::datagramSentence(datagram), sentence);
-}
-
 void TestRules::captureFormats_data()
 {
     QTest::addColumn<QString>("sentence");
@@ -304,6 +281,23 @@ void TestRules::lineRecords_data()
     QTest::newRow("control and non-ASCII bytes") << h + QByteArray("$AB,\0\t\xb0\x85\x7f*00", 12)
                                                  << "$AB,<00><09>°<85><7F>*00" << "W"
                                                  << "Checksum wrong: received 00, computed EA" << "AB";
+    QTest::newRow("wrong") << QByteArray("$HEHDT,90.0,T*17") << "$HEHDT,90.0,T*17" << "W"
+                           << "Checksum wrong: received 17, computed 16" << "HEHDT";
+    QTest::newRow("one digit") << QByteArray("$HEHDT,90.0,T*1") << "$HEHDT,90.0,T*1" << "W"
+                               << "Checksum wrong: received 1, computed 16" << "HEHDT";
+    QTest::newRow("nothing after star") << QByteArray("$GPRMC,1*") << "$GPRMC,1*" << "W"
+                                        << "Checksum wrong: received nothing, computed 56" << "GPRMC";
+    QTest::newRow("proprietary, lower-case digits") << QByteArray("$PGRMZ,246,f,3*1b") << "$PGRMZ,246,f,3*1b" << "R"
+                                                    << "Checksum right" << "PGRM";
+    QTest::newRow("AIS") << QByteArray("!AIVDM,1,1,,A,13aG?P0P00PD;88MD5MTDww@2<0L,0*71")
+                         << "!AIVDM,1,1,,A,13aG?P0P00PD;88MD5MTDww@2<0L,0*71" << "R" << "Checksum right" << "AIVDM";
+    QTest::newRow("lower-case address") << QByteArray("$gprmc,1*56") << "$gprmc,1*56" << "O" << "Not an NMEA sentence" << "other";
+    QTest::newRow("one-letter address") << QByteArray("$A*41") << "$A*41" << "O" << "Not an NMEA sentence" << "other";
+    // Unframed text is the bytes as Latin-1 less the white space around them.
+    QTest::newRow("Latin-1 and blanks") << QByteArray(" \t$XY,\xb0\xe9*00 ") << QString::fromUtf8("$XY,°é*00") << "W"
+                                        << "Checksum wrong: received 00, computed 74" << "XY";
+    QTest::newRow("NUL inside kept") << QByteArray("$X\0Y", 4) << QString::fromLatin1("$X\0Y", 4) << "O"
+                                     << "Not an NMEA sentence" << "other";
     QTest::newRow("empty unframed") << QByteArray(" \r\n") << "" << "-" << "" << "";
 }
 
@@ -515,42 +509,6 @@ void TestRules::rowStore()
     QCOMPARE(list.text(0), QStringLiteral("again"));
 }
 
-void TestRules::checksumVerdict_data()
-{
-    QTest::addColumn<QString>("row");
-    QTest::addColumn<int>("verdict");
-    QTest::addColumn<QString>("kind");
-    QTest::addColumn<QString>("hover");
-    const int right = int(NmeaVerdict::Right), wrong = int(NmeaVerdict::Wrong);
-    QTest::newRow("right") << "$HEHDT,90.0,T*16" << right << "HEHDT" << "Checksum right";
-    QTest::newRow("wrong") << "$HEHDT,90.0,T*17" << wrong << "HEHDT"
-                           << "Checksum wrong: received 17, computed 16";
-    QTest::newRow("one digit") << "$HEHDT,90.0,T*1" << wrong << "HEHDT" << "Checksum wrong: received 1, computed 16";
-    QTest::newRow("nothing after star") << "$GPRMC,1*" << wrong << "GPRMC"
-                                        << "Checksum wrong: received nothing, computed 56";
-    QTest::newRow("proprietary, lower-case digits") << "$PGRMZ,246,f,3*1b" << right << "PGRM" << "Checksum right";
-    QTest::newRow("AIS") << "!AIVDM,1,1,,A,13aG?P0P00PD;88MD5MTDww@2<0L,0*71" << right << "AIVDM" << "Checksum right";
-    QTest::newRow("first line of two") << "$HEHDT,90.0,T*16\r\n$X*00" << right << "HEHDT" << "Checksum right";
-    QTest::newRow("no checksum") << "$GPGLL,5300.00,N" << int(NmeaVerdict::NoChecksum) << "GPGLL" << "No checksum";
-    const int notNmea = int(NmeaVerdict::NotNmea);
-    QTest::newRow("plain text") << "hello" << notNmea << "other" << "Not an NMEA sentence";
-    QTest::newRow("lower-case address") << "$gprmc,1*56" << notNmea << "other" << "Not an NMEA sentence";
-    QTest::newRow("one-letter address") << "$A*41" << notNmea << "other" << "Not an NMEA sentence";
-    QTest::newRow("empty row") << "" << int(NmeaVerdict::None) << "" << "";
-}
-
-void TestRules::checksumVerdict()
-{
-    QFETCH(QString, row);
-    QFETCH(int, verdict);
-    QFETCH(QString, kind);
-    QFETCH(QString, hover);
-    const NmeaCheck check = checkNmea(row);
-    QCOMPARE(int(check.verdict), verdict);
-    QCOMPARE(check.kind, kind);
-    QCOMPARE(nmeaVerdictText(check), hover);
-}
-
 // Sentences given as "ms KIND[!][@host]" ('!': wrong checksum), 20 bytes
 // each; the figures of one kind and the total at a moment.
 void TestRules::statistics_data()
@@ -673,34 +631,59 @@ void TestRules::liveTime()
 
 void TestRules::replaySteps_data()
 {
-    // Each step as its due time, '-' for a line skipped, 'L' for one too long.
+    // Each step as its due time ('t' after it: sent without its damaged TAG
+    // block), '-' for a line skipped, 'L' for one too long. The lines are
+    // scheduled in runs of runLines (0: all at once); stamps are Berlin's.
     QTest::addColumn<QStringList>("lines");
     QTest::addColumn<int>("txInterval");
     QTest::addColumn<int>("speed");
+    QTest::addColumn<int>("maxSilence");
+    QTest::addColumn<int>("runLines");
     QTest::addColumn<QString>("steps");
     const auto at = [](const char *time, const char *sentence) {
         return QStringLiteral("25.11.01:17.%1: %2").arg(QLatin1String(time), QLatin1String(sentence));
     };
-    const QStringList paced{at("37.49", "$A*00"), at("37.50", "$B*00"), at("37.52", "$C*00")};
-    QTest::newRow("pace from prefixes") << paced << 100 << 1 << "0 1000 3000";
-    QTest::newRow("twice the speed") << paced << 100 << 2 << "0 500 1500";
-    const QStringList crowded{at("37.49", "$A*00"), at("37.49", "$B*00"), at("37.49", "$C*00"),
-                              at("37.49", "$D*00"), at("37.50", "$E*00")};
-    QTest::newRow("spread within a second") << crowded << 100 << 1 << "0 250 500 750 1000";
-    QTest::newRow("spread at ten times") << crowded << 100 << 10 << "0 25 50 75 100";
+    const QStringList paced{at("37.49", "$QA*00"), at("37.50", "$QB*00"), at("37.52", "$QC*00")};
+    QTest::newRow("pace from prefixes") << paced << 100 << 1 << 0 << 0 << "0 1000 3000";
+    QTest::newRow("twice the speed") << paced << 100 << 2 << 0 << 0 << "0 500 1500";
+    const QStringList crowded{at("37.49", "$QA*00"), at("37.49", "$QB*00"), at("37.49", "$QC*00"),
+                              at("37.49", "$QD*00"), at("37.50", "$QE*00")};
+    QTest::newRow("spread within a second") << crowded << 100 << 1 << 0 << 0 << "0 250 500 750 1000";
+    QTest::newRow("spread at ten times") << crowded << 100 << 10 << 0 << 0 << "0 25 50 75 100";
+    QTest::newRow("a second across runs") << crowded << 100 << 1 << 0 << 2 << "0 250 500 750 1000";
     QTest::newRow("lines skipped") << QStringList{"", at("37.49", "No NMEA Data Received From Multicast Source"),
-                                                  at("37.49", "$A*00\r"), "garbage", "$B*00", at("37.50", "!C*00")}
-                                   << 100 << 1 << "- - 0 - 500 1000";
-    QTest::newRow("stamp going back") << QStringList{at("37.49", "$A*00"), at("37.48", "$B*00")} << 100 << 1 << "0 1000";
-    QTest::newRow("over midnight") << QStringList{"25.12.31:23.59.59: $A*00", "26.01.01:00.00.00: $B*00"} << 100
-                                   << 1 << "0 1000";
-    QTest::newRow("no time: Tx interval") << QStringList{"$A*00", "$B*00\r", "", "$C*00"} << 200 << 1 << "0 200 - 400";
-    QTest::newRow("no time, twice the speed") << QStringList{"$A*00", "$B*00", at("37.49", "$C*00")} << 200 << 2
-                                              << "0 100 200";
-    QTest::newRow("as fast as possible") << QStringList(12, QStringLiteral("$A*00")) << 200 << 0
+                                                  at("37.49", "$QA*00\r"), "garbage", "$A*00", "$QB*00",
+                                                  at("37.50", "!QC*00")}
+                                   << 100 << 1 << 0 << 0 << "- - 0 - - 500 1000";
+    QTest::newRow("stamp going back") << QStringList{at("37.49", "$QA*00"), at("37.48", "$QB*00")} << 100 << 1 << 0 << 0
+                                      << "0 1000";
+    QTest::newRow("over midnight") << QStringList{"25.12.31:23.59.59: $QA*00", "26.01.01:00.00.00: $QB*00"} << 100
+                                   << 1 << 0 << 0 << "0 1000";
+    // Clocks go forward at 02:00 on 30 March 2025 and back at 03:00 on 26 October.
+    QTest::newRow("spring forward") << QStringList{"25.03.30:01.59.59: $QA*00", "25.03.30:03.00.00: $QB*00",
+                                                   "25.03.30:03.00.02: $QC*00"}
+                                    << 100 << 1 << 0 << 0 << "0 1000 3000";
+    QTest::newRow("fall back") << QStringList{"25.10.26:01.59.59: $QA*00", "25.10.26:02.30.00: $QB*00",
+                                              "25.10.26:02.59.59: $QC*00", "25.10.26:02.00.30: $QD*00",
+                                              "25.10.26:03.00.00: $QE*00"}
+                               << 100 << 1 << 0 << 0 << "0 1801000 3600000 3631000 7201000";
+    const QStringList quiet{at("37.49", "$QA*00"), at("38.49", "$QB*00"), at("38.51", "$QC*00")};
+    QTest::newRow("silence kept") << quiet << 100 << 1 << 0 << 0 << "0 60000 62000";
+    QTest::newRow("silences skipped") << quiet << 100 << 1 << 10 << 0 << "0 10000 12000";
+    QTest::newRow("silences skipped at twice the speed") << quiet << 100 << 2 << 1 << 0 << "0 500 1000";
+    QTest::newRow("IEC 61162-450 capture")
+        << QStringList{at("37.49", "\\s:EI0001,n:5*09\\$HEHDT,90.0,T*16"),
+                       at("37.49", "\\s:EI0001,n:6*00\\$HEHDT,90.0,T*16"), "\\s:EI0001,n:7*0B\\!QC*00",
+                       at("37.50", "\\s:EI0001,n:8*00"), at("37.50", "\\s:EI0001,n:9$QD*00")}
+        << 100 << 1 << 0 << 0 << "0 333t 666 - -";
+    QTest::newRow("no time: Tx interval") << QStringList{"$QA*00", "$QB*00\r", "", "$QC*00"} << 200 << 1 << 0 << 0
+                                          << "0 200 - 400";
+    QTest::newRow("no time, twice the speed") << QStringList{"$QA*00", "$QB*00", at("37.49", "$QC*00")} << 200 << 2
+                                              << 0 << 0 << "0 100 200";
+    QTest::newRow("as fast as possible") << QStringList(12, QStringLiteral("$QA*00")) << 200 << 0 << 0 << 0
                                          << "0 0 0 0 0 0 0 0 0 0 1 1";
-    QTest::newRow("longer than a datagram") << QStringList{'$' + QString(65507, 'X'), '$' + QString(65506, 'X')} << 100
-                                            << 1 << "L 0";
+    QTest::newRow("longer than a datagram") << QStringList{"$Q" + QString(65506, 'X'), "$Q" + QString(65505, 'X')}
+                                            << 100 << 1 << 0 << 0 << "L 0";
 }
 
 void TestRules::replaySteps()
@@ -708,16 +691,35 @@ void TestRules::replaySteps()
     QFETCH(QStringList, lines);
     QFETCH(int, txInterval);
     QFETCH(int, speed);
+    QFETCH(int, maxSilence);
+    QFETCH(int, runLines);
     QFETCH(QString, steps);
+    const ReplayPace pace{txInterval, speed, maxSilence, QTimeZone("Europe/Berlin")};
+    QVERIFY(pace.zone.isValid());
+    const qsizetype run = runLines > 0 ? runLines : lines.size();
     ReplayState state;
     QStringList got;
-    for (const ReplayStep &step : replaySchedule(lines, txInterval, speed, state)) {
-        got << (step.kind == ReplayStep::Send ? QString::number(step.dueMs)
-                                              : QLatin1String(step.kind == ReplayStep::TooLong ? "L" : "-"));
-        // What goes out is the sentence alone, without its stamp or line end.
-        if (step.kind == ReplayStep::Send)
-            QVERIFY2(step.sentence.size() > 65000 || QRegularExpression("^[$!][A-Z]\\*00$").match(step.sentence).hasMatch(),
-                     qPrintable(step.sentence));
+    for (qsizetype from = 0; from < lines.size(); from += run) {
+        // The rest of a second past the run, as the replay looks ahead for it.
+        const auto after = [&](qint64 second) {
+            qint64 count = 0;
+            for (qsizetype i = from + run; i < lines.size(); ++i) {
+                const ReplayLine line = readReplayLine(lines.at(i));
+                if (line.kind == ReplayStep::Send && line.second >= 0 && line.second != second)
+                    break;
+                count += line.kind == ReplayStep::Send;
+            }
+            return count;
+        };
+        for (const ReplayStep &step : replaySchedule(lines.mid(from, run), pace, state, after)) {
+            got << (step.kind == ReplayStep::Send ? QString::number(step.dueMs) + (step.damagedTag ? "t" : "")
+                                                  : QLatin1String(step.kind == ReplayStep::TooLong ? "L" : "-"));
+            // What goes out is the sentence alone, without stamp, TAG block or line end.
+            if (step.kind == ReplayStep::Send)
+                QVERIFY2(step.sentence.size() > 65000
+                             || QRegularExpression("^[$!][A-Z]{2}[A-Z0-9,.]*\\*[0-9A-F]{2}$").match(step.sentence).hasMatch(),
+                         qPrintable(step.sentence));
+        }
     }
     QCOMPARE(got.join(' '), steps);
 }
