@@ -1,13 +1,16 @@
 // The benchmarks' peer host, with plain POSIX sockets so that the figures do
 // not depend on the Qt code under test. Every mode is bounded in count and time.
 //
-//   qcx_blaster blast GROUP PORT LOCAL-ADDR RATE SECONDS [--fixed80]
+//   qcx_blaster blast GROUP PORT LOCAL-ADDR RATE SECONDS [--fixed80] [--groups=N] [--iec450]
 //       Sends RATE sentences a second for SECONDS to GROUP:PORT out of the
 //       interface that holds LOCAL-ADDR (TTL 1), paced against an absolute
 //       1 ms schedule: at each millisecond it sends the datagrams due by then.
 //       The sentences are the six templates of the program's sender and
 //       !AIVDM lines, each followed by CR LF as instruments send them; with
-//       --fixed80 every sentence is 80 characters. Prints
+//       --fixed80 every sentence is 80 characters. --groups=N spreads them in
+//       turn over N groups from GROUP and N ports from PORT on; --iec450
+//       frames each as an IEC 61162-450 datagram of two sources in turn per
+//       group (EI0001, EI0002), each with its own line count. Prints
 //           SENT <count> <microseconds> <largest burst>
 //
 //   qcx_blaster stamp GROUP PORT LOCAL-ADDR SECONDS MAX-COUNT [IDLE-MS]
@@ -146,22 +149,56 @@ sockaddr_in destinationOf(in_addr group, long port)
     return destination;
 }
 
+// "UdPbC", NUL, the TAG block of source and line count, the sentence, CR LF.
+std::string framed(const std::string &sentence, int source, int lineCount)
+{
+    char body[32];
+    std::snprintf(body, sizeof body, "s:EI%04d,n:%d", source, lineCount);
+    unsigned char sum = 0;
+    for (const char *c = body; *c; ++c)
+        sum ^= static_cast<unsigned char>(*c);
+    char block[48];
+    std::snprintf(block, sizeof block, "\\%s*%02X\\", body, sum);
+    return std::string("UdPbC", 6) + block + sentence + "\r\n";
+}
+
 int runBlast(int argc, char **argv)
 {
-    if (argc != 7 && !(argc == 8 && std::strcmp(argv[7], "--fixed80") == 0))
-        fail("blast GROUP PORT LOCAL-ADDR RATE SECONDS [--fixed80]");
+    bool fixed80 = false;
+    bool iec450 = false;
+    long groups = 1;
+    for (int i = 7; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--fixed80") == 0)
+            fixed80 = true;
+        else if (std::strcmp(argv[i], "--iec450") == 0)
+            iec450 = true;
+        else if (std::strncmp(argv[i], "--groups=", 9) == 0)
+            groups = parseNumber(argv[i] + 9, 1, 64);
+        else
+            argc = 0;
+    }
+    if (argc < 7)
+        fail("blast GROUP PORT LOCAL-ADDR RATE SECONDS [--fixed80] [--groups=N] [--iec450]");
     const in_addr group = parseAddress(argv[2]);
-    const long port = parseNumber(argv[3], 1, 65535);
+    const long port = parseNumber(argv[3], 1, 65535 - groups + 1);
     const in_addr local = parseAddress(argv[4]);
     const long rate = parseNumber(argv[5], 1, 200000);
     const long seconds = parseNumber(argv[6], 1, 120);
 
-    std::vector<std::string> datagrams = argc == 8 ? fixed80Sentences() : mixedSentences();
+    const std::vector<std::string> sentences = fixed80 ? fixed80Sentences() : mixedSentences();
+    std::vector<std::string> datagrams = sentences;
     for (std::string &datagram : datagrams)
         datagram += "\r\n";
-
+    std::string framedDatagram;
     const int fd = openSender(local);
-    const sockaddr_in destination = destinationOf(group, port);
+    std::vector<sockaddr_in> destinations;
+    for (long g = 0; g < groups; ++g) {
+        in_addr address{};
+        address.s_addr = htonl(ntohl(group.s_addr) + static_cast<uint32_t>(g));
+        destinations.push_back(destinationOf(address, port + g));
+    }
+    // One line count per group and source.
+    std::vector<int> lineCounts(static_cast<size_t>(groups) * 2, 0);
     const long long total = static_cast<long long>(rate) * seconds;
     const long long start = monotonicNanos();
     const long long deadline = start + (seconds + 10) * 1000000000LL;
@@ -175,9 +212,19 @@ int runBlast(int argc, char **argv)
         const long long due = std::min(total, (now - start) * rate / 1000000000LL);
         largestBurst = std::max(largestBurst, due - sent);
         for (; sent < due; ++sent) {
-            const std::string &datagram = datagrams[static_cast<size_t>(sent) % datagrams.size()];
-            if (sendto(fd, datagram.data(), datagram.size(), 0, reinterpret_cast<const sockaddr *>(&destination),
-                       sizeof destination)
+            const size_t g = static_cast<size_t>(sent % groups);
+            const size_t which = static_cast<size_t>(sent / groups) % sentences.size();
+            const std::string *chosen = &datagrams[which];
+            if (iec450) {
+                const size_t source = static_cast<size_t>((sent / groups) % 2);
+                int &k = lineCounts[g * 2 + source];
+                k = k % 999 + 1;
+                framedDatagram = framed(sentences[which], int(source) + 1, k);
+                chosen = &framedDatagram;
+            }
+            const std::string &datagram = *chosen;
+            if (sendto(fd, datagram.data(), datagram.size(), 0, reinterpret_cast<const sockaddr *>(&destinations[g]),
+                       sizeof destinations[g])
                 != static_cast<ssize_t>(datagram.size()))
                 fail("sendto");
         }
