@@ -25,7 +25,7 @@ QString clockText(qint64 utcMs)
 
 QString staleText(qint64 sinceMs)
 {
-    return QStringLiteral("\u26a0 stale since ") + clockText(sinceMs);
+    return QStringLiteral("\u26a0 stale ") + clockText(sinceMs);
 }
 
 QString sinceText(qint64 ms)
