@@ -10,11 +10,20 @@ need to see whether an IPv4 multicast group on a ship's network carries
 NMEA 0183 data, to record what arrives, and to put test sentences onto a
 group.
 
-The receiver joins a group on the wired Ethernet interface, lists every
-sentence with its sender, warns when nothing arrives within a time-out and
-can record the sentences to capture files. The sender transmits template
-sentences (heading, position, speed, depth, wind) and a custom sentence,
-checked against the NMEA syntax, at an interval of 0.1 to 60 seconds.]=])
+The receiver joins a group on the wired Ethernet interface, lists each
+datagram with its sender and checksum verdict, warns when nothing arrives
+within a time-out and can record the sentences to capture files. Datagrams
+in IEC 61162-450 framing are split into one row per line, with the TAG
+block's source and line count and the sentences lost per source. A
+statistics window counts the sentences per kind, with rates and a plot.
+
+The sender transmits template sentences (heading, position, speed, depth,
+wind) and a custom sentence, checked against the NMEA syntax, at an
+interval of 0.1 to 60 seconds, optionally in IEC 61162-450 framing with a
+source identity, and with Live Time the current UTC time in ZDA and RMC
+sentences. The framing option, the identity and Live Time are kept in
+preferences.ini beside the settings. A replay sends a capture file or any
+NMEA text file again, at its recorded pace, faster, or in a loop.]=])
 set(CPACK_PACKAGE_HOMEPAGE_URL "https://www.example.com/quaycast")
 set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)

@@ -77,14 +77,16 @@ double rateOf(const SecondCounts &counts, qint64 count, qint64 firstMs, qint64 n
     return double(counts.sum(second - Nmeastats::rateSeconds, second - 1)) / Nmeastats::rateSeconds;
 }
 
-Nmeastats::Nmeastats(Clock clock)
-    : m_clock(std::move(clock))
+std::function<qint64()> monotonicClock()
 {
-    if (!m_clock) {
-        auto timer = std::make_shared<QElapsedTimer>();
-        timer->start();
-        m_clock = [timer] { return timer->elapsed(); };
-    }
+    auto timer = std::make_shared<QElapsedTimer>();
+    timer->start();
+    return [timer] { return timer->elapsed(); };
+}
+
+Nmeastats::Nmeastats(Clock clock)
+    : m_clock(clock ? std::move(clock) : monotonicClock())
+{
 }
 
 QString Nmeastats::othersKind()

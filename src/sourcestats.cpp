@@ -1,18 +1,10 @@
 #include "sourcestats.h"
 
-#include <QElapsedTimer>
-
 #include <algorithm>
-#include <memory>
 
 Sourcestats::Sourcestats(Clock clock)
-    : m_clock(std::move(clock))
+    : m_clock(clock ? std::move(clock) : monotonicClock())
 {
-    if (!m_clock) {
-        auto timer = std::make_shared<QElapsedTimer>();
-        timer->start();
-        m_clock = [timer] { return timer->elapsed(); };
-    }
 }
 
 QString Sourcestats::othersIdentity()
