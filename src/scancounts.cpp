@@ -1,19 +1,13 @@
 #include "scancounts.h"
 
 #include <QDateTime>
-#include <QElapsedTimer>
-
-#include <memory>
 
 Scancounts::Scancounts(Clock clock, Clock wallClock)
     : m_clock(std::move(clock))
     , m_wallClock(std::move(wallClock))
 {
-    if (!m_clock) {
-        auto timer = std::make_shared<QElapsedTimer>();
-        timer->start();
-        m_clock = [timer] { return timer->elapsed(); };
-    }
+    if (!m_clock)
+        m_clock = monotonicClock();
     if (!m_wallClock)
         m_wallClock = [] { return QDateTime::currentMSecsSinceEpoch(); };
 }
