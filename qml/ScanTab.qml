@@ -144,7 +144,7 @@ Rectangle {
             name: "Network map"
             model: root.scan
             sortable: false
-            parts: [0.09, 0.15, 0.05, 0.05, 0.06, 0.14, 0.1, 0.05, 0.07, 0.14, 0.1]
+            parts: [0.08, 0.17, 0.05, 0.05, 0.06, 0.13, 0.1, 0.04, 0.06, 0.14, 0.12]
             selectedKey: root.selectedKey
             onRowChosen: function(key) { root.selectedKey = root.selectedKey === key ? "" : key }
         }
