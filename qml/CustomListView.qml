@@ -27,6 +27,29 @@ Rectangle {
 
     onFilterTextChanged: selectionFirst = selectionLast = -1
 
+    // The selection stays on its rows when rows before it leave (the oldest
+    // go ten thousand at a time), loses those that left, and is cleared with
+    // the list.
+    function rowsLeft(first, last) {
+        if (selectionLow < 0 || first > selectionHigh)
+            return
+        const gone = last - first + 1
+        const low = selectionLow < first ? selectionLow : Math.max(first, selectionLow - gone)
+        const high = selectionHigh > last ? selectionHigh - gone : first - 1
+        if (high < low)
+            selectionFirst = selectionLast = -1
+        else if (selectionFirst <= selectionLast)
+            selectionFirst = low, selectionLast = high
+        else
+            selectionFirst = high, selectionLast = low
+    }
+
+    Connections {
+        target: listView.model
+        function onRowsRemoved(parent, first, last) { root.rowsLeft(first, last) }
+        function onModelReset() { root.selectionFirst = root.selectionLast = -1 }
+    }
+
     // A compact C++ list model with the ListModel calls the pages use.
     Listutil {
         id: nmeaModel
@@ -77,7 +100,12 @@ Rectangle {
             elide: Text.ElideRight
             leftPadding: root.showVerdicts ? 18 : 0
             // Without a role of its own a row gets no node a screen reader
-            // finds: it says its text and describes its verdict.
+            // finds: it says its text and describes its verdict. A delegate
+            // kept aside for reuse shows no row and has no node.
+            property bool pooled: false
+            ListView.onPooled: pooled = true
+            ListView.onReused: pooled = false
+            Accessible.ignored: pooled
             Accessible.role: Accessible.StaticText
             Accessible.name: text
             Accessible.description: verdict > 0 ? model.verdictText : ""

@@ -271,11 +271,16 @@ Rectangle {
                             objectName: "pauseBtn"
                             readonly property var feed: viewutil ? viewutil.mrFeed : null
                             readonly property bool paused: feed ? feed.paused : false
+                            // More rows than the feed keeps may have come meanwhile.
+                            readonly property int held: feed ? feed.heldRows : 0
+                            readonly property int kept: feed ? feed.keptRows : 0
                             anchors.left: clearBtn.right
                             anchors.leftMargin: 6
                             width: (parent.width - clearBtn.x - clearBtn.width - 12) / 2
-                            text: paused ? "Resume (" + feed.heldRows + ")" : "Pause"
-                            Accessible.name: paused ? "Resume" : "Pause"
+                            text: !paused ? "Pause"
+                                          : held > kept ? "Resume (" + root.grouped(held) + ", newest " + root.grouped(kept) + " kept)"
+                                                        : "Resume (" + root.grouped(held) + ")"
+                            Accessible.name: text
                             Accessible.onPressAction: clicked()
                             onClicked: {
                                 if (feed)
@@ -302,6 +307,40 @@ Rectangle {
             }
         }
 
+        // Stays while recording was asked for and lines are not being
+        // written, whatever the info strip says meanwhile.
+        Rectangle {
+            id: recordingAlert
+            objectName: "recordingAlert"
+            readonly property string problem: viewutil ? viewutil.mrRecordingProblem : ""
+            Layout.fillWidth: true
+            Layout.preferredHeight: 22
+            visible: problem !== ""
+            color: "#c00000"
+
+            Label {
+                id: recordingAlertLbl
+                objectName: "recordingAlertLbl"
+                anchors.fill: parent
+                anchors.leftMargin: 4
+                anchors.rightMargin: 4
+                verticalAlignment: Text.AlignVCenter
+                color: "white"
+                font.bold: true
+                textFormat: Text.PlainText
+                elide: Text.ElideRight
+                text: "Not Recording: " + recordingAlert.problem
+                Accessible.role: Accessible.AlertMessage
+                Accessible.name: text
+
+                HoverHandler {
+                    id: recordingAlertHover
+                }
+                ToolTip.visible: recordingAlertHover.hovered && truncated
+                ToolTip.text: text
+            }
+        }
+
         Rectangle {
             Layout.fillWidth: true
             Layout.preferredHeight: 22
@@ -325,6 +364,14 @@ Rectangle {
     StatisticsWindow {
         id: statsWin
         objectName: "statsWin"
+    }
+
+    // 150000 as "150,000".
+    function grouped(n) {
+        let text = String(n)
+        for (let at = text.length - 3; at > 0; at -= 3)
+            text = text.slice(0, at) + "," + text.slice(at)
+        return text
     }
 
     function recvMrSocketStatus() {

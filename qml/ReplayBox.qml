@@ -43,6 +43,8 @@ GroupBox {
                     { text: "As Fast As Possible", speed: 0 }
                 ]
                 Accessible.name: "Replay Speed"
+                // The chosen speed, which the plain text below does not expose.
+                Accessible.description: displayText
                 // Plain text in place of the style's read-only field, which a
                 // screen reader would announce as an unnamed edit box.
                 contentItem: Text {

@@ -397,8 +397,15 @@ Rectangle {
                                 leftPadding: 5
                                 rightPadding: 5
                                 maximumLength: 6
-                                placeholderText: "EI0001"
+                                // A hint, not a value: grey, slanted, and says it is an example.
+                                placeholderText: "e.g. EI0001"
+                                placeholderTextColor: "#8a8a8a"
+                                font.italic: text === ""
                                 Accessible.name: "IEC 61162-450 Source"
+                                Accessible.description: "Two letters and four digits, for example EI0001"
+                                ToolTip.visible: hovered
+                                ToolTip.delay: 500
+                                ToolTip.text: "Type two letters and four digits, for example EI0001"
                                 onEditingFinished: {
                                     if (viewutil && text !== viewutil.msIec450Identity)
                                         viewutil.msIec450Identity = text

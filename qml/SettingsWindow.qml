@@ -42,7 +42,7 @@ ApplicationWindow {
                 CheckBox {
                     id: saveMrIpAddChkBox
                     objectName: "saveMrIpAddChkBox"
-                    Accessible.name: text
+                    Accessible.name: "Receiver: " + text
                     Accessible.onToggleAction: if (enabled) toggle()
                     Accessible.onPressAction: if (enabled) toggle()
                     verticalPadding: 0
@@ -56,7 +56,7 @@ ApplicationWindow {
                 CheckBox {
                     id: saveMrPortNumChkBox
                     objectName: "saveMrPortNumChkBox"
-                    Accessible.name: text
+                    Accessible.name: "Receiver: " + text
                     Accessible.onToggleAction: if (enabled) toggle()
                     Accessible.onPressAction: if (enabled) toggle()
                     verticalPadding: 0
@@ -99,7 +99,7 @@ ApplicationWindow {
                 CheckBox {
                     id: showMrDisconnectErrorChkBox
                     objectName: "showMrDisconnectErrorChkBox"
-                    Accessible.name: text
+                    Accessible.name: "Receiver: " + text
                     Accessible.onToggleAction: if (enabled) toggle()
                     Accessible.onPressAction: if (enabled) toggle()
                     verticalPadding: 0
@@ -113,7 +113,7 @@ ApplicationWindow {
                 CheckBox {
                     id: osChooseMrInterfaceChkBox
                     objectName: "osChooseMrInterfaceChkBox"
-                    Accessible.name: text
+                    Accessible.name: "Receiver: " + text
                     Accessible.onToggleAction: if (enabled) toggle()
                     Accessible.onPressAction: if (enabled) toggle()
                     verticalPadding: 0
@@ -171,7 +171,7 @@ ApplicationWindow {
                 CheckBox {
                     id: saveMsIpAddChkBox
                     objectName: "saveMsIpAddChkBox"
-                    Accessible.name: text
+                    Accessible.name: "Sender: " + text
                     Accessible.onToggleAction: if (enabled) toggle()
                     Accessible.onPressAction: if (enabled) toggle()
                     verticalPadding: 0
@@ -185,7 +185,7 @@ ApplicationWindow {
                 CheckBox {
                     id: saveMsPortNumChkBox
                     objectName: "saveMsPortNumChkBox"
-                    Accessible.name: text
+                    Accessible.name: "Sender: " + text
                     Accessible.onToggleAction: if (enabled) toggle()
                     Accessible.onPressAction: if (enabled) toggle()
                     verticalPadding: 0
@@ -216,7 +216,7 @@ ApplicationWindow {
                 CheckBox {
                     id: showMsDisconnectErrorChkBox
                     objectName: "showMsDisconnectErrorChkBox"
-                    Accessible.name: text
+                    Accessible.name: "Sender: " + text
                     Accessible.onToggleAction: if (enabled) toggle()
                     Accessible.onPressAction: if (enabled) toggle()
                     verticalPadding: 0
@@ -230,7 +230,7 @@ ApplicationWindow {
                 CheckBox {
                     id: osChooseMsInterfaceChkBox
                     objectName: "osChooseMsInterfaceChkBox"
-                    Accessible.name: text
+                    Accessible.name: "Sender: " + text
                     Accessible.onToggleAction: if (enabled) toggle()
                     Accessible.onPressAction: if (enabled) toggle()
                     verticalPadding: 0

@@ -23,6 +23,16 @@ Window {
             stats.active = visible
     }
 
+    // A file that could not be written whole is named in a message.
+    function saveCsv(file) {
+        const failure = root.stats ? root.stats.saveCsv(file) : "No Statistics"
+        if (failure !== "") {
+            msgWin.message = "Failed To Save CSV File: " + failure
+            msgWin.show()
+            msgWin.raise()
+        }
+    }
+
     ColumnLayout {
         anchors.fill: parent
         anchors.margins: 10
@@ -127,9 +137,6 @@ Window {
         fileMode: FileDialog.SaveFile
         defaultSuffix: "csv"
         nameFilters: ["CSV files (*.csv)"]
-        onAccepted: {
-            if (root.stats)
-                root.stats.saveCsv(selectedFile)
-        }
+        onAccepted: root.saveCsv(selectedFile)
     }
 }

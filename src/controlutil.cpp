@@ -28,6 +28,7 @@ Controlutil::Controlutil(Viewutil *viewutil, const ControlutilPaths &paths, QObj
     , m_viewutil(viewutil)
     , m_jsonutil(paths.settingsDirectory)
     , m_prefsutil(paths.settingsDirectory)
+    , m_recvutil(this)
     , m_saveutil(paths.captureDirectory, paths.fallbackCaptureDirectory)
     , m_scanmodel(&m_prefsutil)
 {
@@ -98,6 +99,7 @@ void Controlutil::makeConnections()
             &Controlutil::recvMsCustomNmeaSentenceValidateReslut);
 
     connect(&m_saveutil, &Saveutil::sendRecordingFailed, this, &Controlutil::recvMrRecordingFailed);
+    connect(&m_saveutil, &Saveutil::sendRecordingProblem, view, &Viewutil::setMrRecordingProblem);
 
     // The view model must hold a sentence before the capture file sees it.
     connect(&m_recvutil, &Recvutil::sendMrDatagram, this, &Controlutil::recvMrDatagram);

@@ -105,6 +105,7 @@ private:
     Jsonutil m_jsonutil;
     Prefsutil m_prefsutil;
     Validateutil m_validateutil;
+    // A child, so that a test can hand it datagrams.
     Recvutil m_recvutil;
     // Made before the sender, so still there when the sender's last "Stopped" ends a replay.
     Replayutil m_replayutil;

@@ -210,6 +210,8 @@ QString identityError(const QString &identity)
     static const QRegularExpression pattern(QStringLiteral("^[A-Z]{2}[0-9]{4}$"));
     if (pattern.match(identity).hasMatch())
         return QString();
+    if (identity.isEmpty())
+        return QStringLiteral("No Source Identity: Type Two Letters And Four Digits In \"IEC 61162-450 Source\", e.g. EI0001");
     return QStringLiteral("Invalid Source Identity \"%1\": Two Letters And Four Digits Are Needed, e.g. EI0001")
         .arg(identity);
 }

@@ -6,6 +6,7 @@
 #include <QQmlExtensionPlugin>
 #include <QUrl>
 
+#include "accessiblestate.h"
 #include "controlutil.h"
 #include "logutil.h"
 #include "viewutil.h"
@@ -26,6 +27,7 @@ int main(int argc, char *argv[])
     log.installMessageHandler();
     qInfo() << "Application log started";
 
+    Accessiblestate::install();
     QQmlApplicationEngine engine;
     Viewutil viewutil;
     Controlutil controlutil(&viewutil);

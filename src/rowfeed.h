@@ -31,6 +31,7 @@ class Rowfeed : public QObject
     Q_OBJECT
     Q_PROPERTY(bool paused READ paused WRITE setPaused NOTIFY pausedChanged)
     Q_PROPERTY(int heldRows READ heldRows NOTIFY heldRowsChanged)
+    Q_PROPERTY(int keptRows READ keptRowCount CONSTANT)
 
 public:
     // Rows held beyond what a list keeps would be dropped from it anyway.
@@ -47,6 +48,7 @@ public:
     bool paused() const { return m_paused; }
     void setPaused(bool paused);
     int heldRows() const { return m_held; }
+    int keptRowCount() const { return int(keptRows); }
 
 signals:
     void rowsReady();

@@ -1,8 +1,5 @@
 #include "rowfilter.h"
 
-#include <QClipboard>
-#include <QGuiApplication>
-
 #include "listutil.h"
 
 #include <algorithm>
@@ -31,17 +28,4 @@ bool Rowfilter::filterAcceptsRow(int sourceRow, const QModelIndex &sourceParent)
     const QStringList kinds = index.data(Listutil::KindsRole).toString().split(QLatin1Char(' '), Qt::SkipEmptyParts);
     return std::any_of(kinds.cbegin(), kinds.cend(),
                        [&](const QString &k) { return k.compare(kind, Qt::CaseInsensitive) == 0; });
-}
-
-void Clipboardutil::setText(const QString &text)
-{
-    QGuiApplication::clipboard()->setText(text);
-}
-
-QString Clipboardutil::rowsText(QAbstractItemModel *model, int first, int last) const
-{
-    QStringList rows;
-    for (int row = qMax(0, first); model && row <= last && row < model->rowCount(); ++row)
-        rows << model->index(row, 0).data(Listutil::TextRole).toString();
-    return rows.join(QLatin1Char('\n'));
 }

@@ -6,6 +6,9 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 
+#include <cerrno>
+#include <cstring>
+
 QString captureFileName(const QDateTime &startTime)
 {
     return QStringLiteral("QCX NMEA LOG %1.txt").arg(startTime.toString(QStringLiteral("yy.MM.dd hh.mm.ss")));
@@ -93,13 +96,16 @@ void Saveutil::recvStartNmeaSavingToFile()
     m_recording = true;
     if (openCaptureFile()) {
         m_writer.setDevice(&m_captureFile);
+        setProblem(QString());
         return;
     }
     m_recording = false;
     emit sendErrorMessage(QStringLiteral("Unable To Create NMEA Save File"));
     qWarning() << "Unable to create NMEA save file";
-    emit sendRecordingFailed(QStringLiteral("%1 (%2)").arg(QDir::toNativeSeparators(m_captureFile.fileName()),
-                                                           m_captureFile.errorString()));
+    const QString reason = QStringLiteral("%1 (%2)").arg(QDir::toNativeSeparators(m_captureFile.fileName()),
+                                                         m_captureFile.errorString());
+    setProblem(QStringLiteral("No NMEA Save File Can Be Opened: ") + reason);
+    emit sendRecordingFailed(reason);
 }
 
 void Saveutil::recvNmeaData(QString connectionStatus, QString nmeaSentence, QString sourceIp, QString sourcePort)
@@ -123,14 +129,33 @@ void Saveutil::recvNmeaData(QString connectionStatus, QString nmeaSentence, QStr
     const qint64 sizeBefore = m_captureFile.size();
     m_writer << captureLine(nmeaSentence, m_includeDateTime ? currentStamp() : QString());
     // The stream buffers, so a failed write only shows once it is flushed.
+    errno = 0;
     m_writer.flush();
+    const int writeError = errno;
     if (m_writer.status() != QTextStream::Ok) {
         m_writer.resetStatus();
+        // A write cut short by a full disk leaves the file without an error:
+        // only errno tells why.
+        const QString reason = m_captureFile.error() != QFileDevice::NoError ? m_captureFile.errorString()
+                               : writeError != 0 ? QString::fromLocal8Bit(std::strerror(writeError))
+                                                 : QStringLiteral("Not All Bytes Written");
         // A full disk can take part of a line: the file keeps whole lines only.
         m_captureFile.resize(sizeBefore);
         emit sendErrorMessage(QStringLiteral("Failed to Write To Log File"));
         qWarning() << "Failed to write to NMEA to NMEA save file";
+        setProblem(QStringLiteral("Cannot Write To %1 (%2)")
+                       .arg(QDir::toNativeSeparators(m_captureFile.fileName()), reason));
+    } else if (!m_problem.isEmpty()) {
+        setProblem(QString());
     }
+}
+
+void Saveutil::setProblem(const QString &reason)
+{
+    if (reason == m_problem)
+        return;
+    m_problem = reason;
+    emit sendRecordingProblem(reason);
 }
 
 // The date and the time of a line come from one reading of the clock: read
@@ -160,6 +185,8 @@ void Saveutil::recvStopNmeaSavingToFile()
         m_writer.flush();
         m_captureFile.close();
     }
+    // Not wanted any more, so nothing is missing.
+    setProblem(QString());
 }
 
 QString Saveutil::captureDirectory()

@@ -40,6 +40,9 @@ signals:
     void sendInfoMessage(QString errorMessage);
     // No capture file could be opened anywhere: nothing is being recorded.
     void sendRecordingFailed(QString reason);
+    // Why lines are not being recorded although recording is on, said when
+    // it changes; empty once the file is open and lines are written again.
+    void sendRecordingProblem(QString reason);
 
 public slots:
     void recvIncludeDateTimeInNmeaSaveFile(bool includeDateTimeStatus);
@@ -51,6 +54,7 @@ private:
     QString captureDirectory();
     bool openCaptureFile();
     QString currentStamp();
+    void setProblem(const QString &reason);
 
     bool m_includeDateTime = false;
     bool m_recording = false;
@@ -60,4 +64,5 @@ private:
     QString m_fallbackDirectory;
     qint64 m_stampSecond = -1;
     QString m_stamp;
+    QString m_problem;
 };

@@ -1,7 +1,8 @@
 #include "statsmodel.h"
 
-#include <QFile>
 #include <QUrl>
+
+#include "textfile.h"
 
 namespace {
 QVariantList toList(const QVector<double> &values)
@@ -143,8 +144,7 @@ QString Statsmodel::csv() const
     return text + QLatin1Char('\n') + m_sources.csv();
 }
 
-bool Statsmodel::saveCsv(const QUrl &file) const
+QString Statsmodel::saveCsv(const QUrl &file) const
 {
-    QFile out(file.isLocalFile() ? file.toLocalFile() : file.toString());
-    return out.open(QIODevice::WriteOnly | QIODevice::Truncate) && out.write(csv().toUtf8()) >= 0;
+    return writeTextFile(file.isLocalFile() ? file.toLocalFile() : file.toString(), csv().toUtf8());
 }

@@ -35,7 +35,8 @@ public:
     Q_INVOKABLE void refresh();
     // Both tables, one after the other.
     Q_INVOKABLE QString csv() const;
-    Q_INVOKABLE bool saveCsv(const QUrl &file) const;
+    // Empty when saved, else the file and the reason.
+    Q_INVOKABLE QString saveCsv(const QUrl &file) const;
 
     bool active() const { return m_active; }
     void setActive(bool active);

@@ -15,7 +15,9 @@
 #include "viewutil.h"
 #include "logutil.h"
 #include "replayutil.h"
+#include "recvutil.h"
 #include "saveutil.h"
+#include "textfile.h"
 
 // The files an operator keeps: capture files, the settings file and the
 // application log, written by the real classes into a temporary folder.
@@ -182,6 +184,7 @@ void TestFiles::recordingAsOrdinaryUser()
                                 readOnly(QStringLiteral("documents2")) + QStringLiteral("/QCN")});
     view.setMrSaveNmeaToFileToggle(true);
     QVERIFY2(view.mrInfoMessage().startsWith(QLatin1String("Nothing Is Being Recorded")), qPrintable(view.mrInfoMessage()));
+    QVERIFY(view.mrRecordingProblem().startsWith(QLatin1String("No NMEA Save File Can Be Opened: ")));
     QVERIFY(!view.mrSaveNmeaToFileToggle());
 }
 
@@ -281,37 +284,51 @@ void TestFiles::fullDisk()
     QVERIFY(QDir().mkpath(small));
     QVERIFY(::mount("tmpfs", QFile::encodeName(small).constData(), "tmpfs", 0, "size=16k") == 0);
 
+    writeFile(small + QStringLiteral("/stats.csv"), "kept");
+    Viewutil view;
+    Controlutil control(&view, {small + QStringLiteral("/settings"), small + QStringLiteral("/capture"),
+                                m_dir.filePath(QStringLiteral("unused"))});
     Jsonutil json(small + QStringLiteral("/settings"));
     const QByteArray settingsBefore = readFile(json.settingsFilePath());
-    Saveutil save(small + QStringLiteral("/capture"), m_dir.filePath(QStringLiteral("unused")));
-    QSignalSpy errors(&save, &Saveutil::sendErrorMessage);
-    save.recvStartNmeaSavingToFile();
+    view.setMrSaveNmeaToFileToggle(true);
+    const QString path = small + QStringLiteral("/capture/") + QDir(small + QStringLiteral("/capture")).entryList(QDir::Files).value(0);
+    const auto receive = [&](const QString &sentence) {
+        emit control.findChild<Recvutil *>()->sendMrNmeaData(QStringLiteral("Connected"), sentence,
+                                                             QStringLiteral("198.51.100.2"), QStringLiteral("4400"));
+    };
     const QString sentence = QStringLiteral("$QCFULL,%1,") + QString(60, QLatin1Char('x')) + QStringLiteral("*00");
     int n = 0;
-    while (errors.isEmpty() && n < 2000)
-        record(save, sentence.arg(n++));
-    QVERIFY2(!errors.isEmpty(), "the disk never filled");
-    QCOMPARE(errors.last().at(0).toString(), QStringLiteral("Failed to Write To Log File"));
+    while (view.mrRecordingProblem().isEmpty() && n < 2000)
+        receive(sentence.arg(n++));
+    // Said until a line is written again.
+    QCOMPARE(view.mrRecordingProblem(), QStringLiteral("Cannot Write To %1 (No space left on device)").arg(path));
+    receive(sentence.arg(n));
+    QVERIFY(!view.mrRecordingProblem().isEmpty());
 
-    // The file holds whole lines only, and a failed save keeps the old settings.
-    QByteArray captured = readFile(save.captureFilePath());
+    // The file holds whole lines only; a failed save keeps the old settings,
+    // and a failed export the old file, also when the bytes fit in a buffer.
+    QByteArray captured = readFile(path);
     QVERIFY(captured.endsWith('\n'));
     QCOMPARE(captured.count('\n'), n - 1);
     QSignalSpy jsonErrors(&json, &Jsonutil::sendJsonErrorMessage);
-    QVariantMap big = defaultAppSettings();
-    big.insert(QStringLiteral("msDefaultCustomNmeaSentence"), QString(20000, QLatin1Char('$')));
-    json.recvSaveAppSettings(big);
+    QVariantMap changed = defaultAppSettings();
+    changed.insert(QStringLiteral("msDefaultCustomNmeaSentence"), QStringLiteral("$QCFULL,1*00"));
+    json.recvSaveAppSettings(changed);
     QCOMPARE(jsonErrors.size(), 1);
     QCOMPARE(readFile(json.settingsFilePath()), settingsBefore);
+    QCOMPARE(writeTextFile(small + QStringLiteral("/stats.csv"), "Sentence,Count\n"),
+             small + QStringLiteral("/stats.csv (No space left on device)"));
+    QCOMPARE(readFile(small + QStringLiteral("/stats.csv")), QByteArray("kept"));
 
-    // Room again: recording goes on in the same file.
+    // Room again: recording goes on in the same file, and the notice goes.
     const int kept = captured.count('\n');
-    QFile::resize(save.captureFilePath(), 0);
-    record(save, QStringLiteral("$QCROOM,1*00"));
-    captured = readFile(save.captureFilePath());
+    QFile::resize(path, 0);
+    receive(QStringLiteral("$QCROOM,1*00"));
+    captured = readFile(path);
     QCOMPARE(captured.right(13), QByteArray("$QCROOM,1*00\n"));
+    QCOMPARE(view.mrRecordingProblem(), QString());
     QVERIFY(kept > 10);
-    save.recvStopNmeaSavingToFile();
+    view.setMrSaveNmeaToFileToggle(false);
     QVERIFY(::umount(QFile::encodeName(small).constData()) == 0);
 }
 

@@ -1,3 +1,4 @@
+#include <QDir>
 #include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -300,14 +301,19 @@ void TestNetwork::receiving()
     QVERIFY(other);
 
     Program program;
+    QElapsedTimer clock;
+    clock.start();
     program.connectReceiver(false, 1);
     QTRY_COMPARE(program.view.mrConnectionStatus(), QStringLiteral("Connected"));
     QVERIFY(joined(kGroup));
     const QString timedOut = QStringLiteral("No NMEA Data Received From Multicast Source");
     QTRY_VERIFY_WITH_TIMEOUT(program.mrRows.contains(timedOut), 1600);
+    QVERIFY2(clock.elapsed() >= 950, qPrintable(QString::number(clock.elapsed())));
 
-    // Data keeps the time-out away; each datagram is read exactly, once.
+    // Data keeps the time-out away; each datagram is read exactly, once, and
+    // recorded.
     program.mrRows.clear();
+    program.view.setMrSaveNmeaToFileToggle(true);
     const QList<QByteArray> payloads{QByteArray(65507, 'A'), "$QCSHORT*00\r\n", "$QC,\xb0\xe9*00", " $QC,2*00 "};
     peer->writeDatagram("$QCOTHER*00", QHostAddress(QStringLiteral("239.192.0.2")), kPort);
     for (int round = 0; round < 4; ++round) {
@@ -318,6 +324,10 @@ void TestNetwork::receiving()
              QStringList({QString(65507, QLatin1Char('A')), QStringLiteral("$QCSHORT*00"),
                           QString::fromUtf8("$QC,°é*00"), QStringLiteral("$QC,2*00")}));
     QCOMPARE(program.mrSources.last(), QStringLiteral("$QC,2*00@198.51.100.2"));
+    QFile capture(program.dir.filePath(QStringLiteral("capture/"))
+                  + QDir(program.dir.filePath(QStringLiteral("capture"))).entryList(QDir::Files).value(0));
+    QVERIFY(capture.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromUtf8(capture.readAll()), (program.mrRows + QStringList{QString()}).join(QLatin1Char('\n')));
     // It reached H: the receiver kept it out.
     QVERIFY(drain(other.get()).first().data() == "$QCOTHER*00");
 
@@ -396,6 +406,9 @@ void TestNetwork::iec450BetweenHosts()
         QCOMPARE(receiver.view.mrConnectionStatus(), QStringLiteral("Connected"));
     }
     Inside inH(Lab::host());
+    // An empty field is told what to type.
+    sender.view.setMsIec450Enabled(true);
+    QVERIFY(sender.view.msErrorMessage().startsWith(QLatin1String("No Source Identity: Type Two Letters")));
     sender.view.setMsIec450Identity(QStringLiteral("E1"));
     sender.view.setMsIec450Enabled(true);
     QVERIFY(!sender.view.msIec450Enabled() && sender.view.msErrorMessage().contains(QLatin1String("EI0001")));

@@ -1,8 +1,10 @@
 #include <QAccessible>
+#include <QClipboard>
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMetaProperty>
 #include <QMutex>
 #include <QQmlApplicationEngine>
 #include <QQmlComponent>
@@ -11,17 +13,21 @@
 #include <QQuickImageProvider>
 #include <QQuickItem>
 #include <QQuickWindow>
+#include <QRegularExpression>
 #include <QSignalSpy>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
+#include "accessiblestate.h"
 #include "controlutil.h"
 #include "jsonutil.h"
 #include "linerecord.h"
 #include "scanmodel.h"
 #include "scanplan.h"
+#include "settingskeys.h"
 #include "statsmodel.h"
 #include "viewutil.h"
 
@@ -55,21 +61,45 @@ bool click(QQuickItem *target)
     return true;
 }
 
+// Words and digits only: "Resume (5)" and "Resume 5" read alike.
+QString spoken(QString text)
+{
+    return text.replace(QRegularExpression(QStringLiteral("[^\\w ]")), QString()).simplified();
+}
+
 // Below node: the controls a screen reader would announce by their role
-// alone, found by the object names above them, and every node's name.
-void walk(QAccessibleInterface *node, QStringList &unnamed, QStringList &names)
+// alone, or by a name that is not their caption or that another control of
+// their page or window has, or as enabled while they are not, found by the
+// object names above them; and every node's name.
+void walk(QAccessibleInterface *node, QStringList &wrong, QStringList &names, QMap<QString, QString> &seen)
 {
     static const QList<QAccessible::Role> controls{QAccessible::Button, QAccessible::CheckBox, QAccessible::RadioButton,
         QAccessible::EditableText, QAccessible::SpinBox, QAccessible::PageTab, QAccessible::ComboBox, QAccessible::Slider};
-    names << node->text(QAccessible::Name);
-    if (controls.contains(node->role()) && names.last().trimmed().isEmpty()) {
-        QString where = QLatin1String(node->object()->metaObject()->className());
-        for (QObject *up = node->object(); up; up = up->parent())
+    const QString name = node->text(QAccessible::Name);
+    names << name;
+    auto *item = qobject_cast<QQuickItem *>(node->object());
+    if (controls.contains(node->role()) && item) {
+        QString where = QLatin1String(node->object()->metaObject()->className()), page;
+        for (QObject *up = node->object(); up; up = up->parent()) {
             where.prepend(up->objectName().isEmpty() ? QString() : up->objectName() + QLatin1Char('/'));
-        unnamed << where;
+            if (page.isEmpty() && up->objectName().endsWith(QLatin1String("Tab")))
+                page = up->objectName();
+        }
+        // The caption: a control's own text, or the label just before it.
+        const QList<QQuickItem *> siblings = item->parentItem()->childItems();
+        const QQuickItem *before = siblings.value(siblings.indexOf(item) - 1);
+        const QString caption = item->property("text").isValid() && node->role() != QAccessible::EditableText
+                                    && node->role() != QAccessible::SpinBox ? item->property("text").toString()
+                                : before && before->inherits("QQuickLabel") ? before->property("text").toString()
+                                                                            : QString();
+        const QString scope = page + QLatin1Char('@') + QString::number(quintptr(item->window())) + QLatin1Char(':') + name;
+        if (name.trimmed().isEmpty() || !spoken(name).contains(spoken(caption)) || seen.contains(scope)
+            || item->isEnabled() == node->state().disabled)
+            wrong << where + QLatin1String(" \"") + name + QLatin1Char('"') + (seen.contains(scope) ? QLatin1String(" also ") + seen.value(scope) : QString());
+        seen.insert(scope, where);
     }
     for (int i = 0; i < node->childCount(); ++i)
-        walk(node->child(i), unnamed, names);
+        walk(node->child(i), wrong, names, seen);
 }
 
 } // namespace
@@ -133,7 +163,11 @@ class TestPages : public QObject
     }
 
 private slots:
-    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        Accessiblestate::install();
+    }
 
     void cleanup()
     {
@@ -158,6 +192,72 @@ private slots:
         // The workers are given the loaded values, not the boxes' own.
         QCOMPARE(m_view->mrRxTimeout(), 17);
         QCOMPARE(m_view->msTxInterval(), 25.0);
+    }
+
+    // The view model against what names its members: the settings hand-over
+    // and the pages. A name misspelt on either side would read as undefined
+    // or land in a dynamic property without a word.
+    void viewModelMatchesSettingsAndPages()
+    {
+        Viewutil view;
+        const QMetaObject &meta = Viewutil::staticMetaObject;
+        QStringList members, problems;
+        for (int i = meta.methodOffset(); i < meta.methodCount(); ++i)
+            members << QString::fromLatin1(meta.method(i).name());
+        for (int i = meta.propertyOffset(); i < meta.propertyCount(); ++i) {
+            const QMetaProperty p = meta.property(i);
+            const QString name = QLatin1String(p.name());
+            members << name;
+            if (p.isConstant())
+                continue;
+            const QString changed = name == QLatin1String("msTotalSentencesSent")
+                ? QStringLiteral("sendMsTotalSentencesSenthanged")
+                : QLatin1String("send") + name.at(0).toUpper() + name.mid(1) + QLatin1String("Changed");
+            if (p.notifySignal().name() != changed.toLatin1() || !p.isReadable()
+                || p.isWritable() == name.startsWith(QLatin1String("mrShown")))
+                problems << name;
+            // Read and write meet, and an equal value is said again.
+            QVariant value(QStringLiteral("7"));
+            value.convert(p.metaType());
+            QSignalSpy spy(&view, p.notifySignal());
+            if (p.isWritable()
+                && (!p.write(&view, value) || !p.write(&view, value) || p.read(&view) != value || spy.size() != 2))
+                problems << name + QLatin1String(" written");
+        }
+        for (const SettingsKey &key : settingsKeys()) {
+            const QMetaProperty p = meta.property(meta.indexOfProperty(key.name));
+            if (!p.isWritable() || p.metaType().id() != key.type)
+                problems << QLatin1String("setting ") + QLatin1String(key.name);
+        }
+        const QDir qml(QStringLiteral(QCX_SOURCE_DIR "/qml"));
+        static const QRegularExpression use(QStringLiteral("\\bviewutil\\.(\\w+)"));
+        static const QRegularExpression handler(QStringLiteral("function on(\\w)(\\w*)\\("));
+        int uses = 0;
+        for (const QString &fileName : qml.entryList({QStringLiteral("*.qml")})) {
+            QFile file(qml.filePath(fileName));
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            const QString text = QString::fromUtf8(file.readAll());
+            QStringList names;
+            for (auto found = use.globalMatch(text); found.hasNext();)
+                names << found.next().captured(1);
+            // The handlers of a Connections block on the view model.
+            const QLatin1String target("target: viewutil");
+            for (int at = text.indexOf(target); at >= 0; at = text.indexOf(target, at + 1)) {
+                int end = at;
+                for (int depth = 0; end < text.size() && depth >= 0; ++end)
+                    depth += text.at(end) == QLatin1Char('{') ? 1 : text.at(end) == QLatin1Char('}') ? -1 : 0;
+                for (auto found = handler.globalMatch(text.mid(at, end - at)); found.hasNext();) {
+                    const QRegularExpressionMatch on = found.next();
+                    names << on.captured(1).toLower() + on.captured(2);
+                }
+            }
+            for (const QString &name : names)
+                if (!members.contains(name))
+                    problems << fileName + QLatin1String(": viewutil.") + name;
+            uses += names.size();
+        }
+        QVERIFY(uses > 0);
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1String(", "))));
     }
 
     void rowsArePlainText_data()
@@ -263,6 +363,7 @@ private slots:
     void receivedRowsMarkedCountedPausedFiltered()
     {
         QVERIFY(start());
+        QAccessible::setActive(true);
         // As the receiver hands a datagram over: its record, then its rows.
         const auto receive = [this](const QByteArray &datagram, const char *host = "198.51.100.2") {
             DatagramRecord record = readDatagram(datagram);
@@ -314,11 +415,22 @@ private slots:
         QCOMPARE(shown(table->sources(), {0, 1, 2, 3}),
                  QStringList({"(no TAG) 198.51.100.2 7 0", "(no TAG) 198.51.100.3 1 0", "EI0001 198.51.100.2 2 1"}));
         QCOMPARE(table->sourcesSummary(), QStringLiteral("TAG sources: 1, lost: 1"));
+        // A CSV file is written whole, or the window says why not.
+        auto *statsWin = window()->findChild<QQuickWindow *>("statsWin");
+        QMetaObject::invokeMethod(statsWin, "saveCsv", Q_ARG(QVariant, QUrl::fromLocalFile(path("stats.csv"))));
+        QFile csv(path("stats.csv"));
+        QVERIFY(csv.open(QIODevice::ReadOnly) && csv.readAll() == m_view->mrStats()->csv().toUtf8());
+        QCOMPARE(shownError(), QString());
+        QMetaObject::invokeMethod(statsWin, "saveCsv", Q_ARG(QVariant, QUrl::fromLocalFile("/dev/full")));
+        QCOMPARE(shownError(), QStringLiteral("Failed To Save CSV File: /dev/full (No space left on device)"));
+        window()->findChild<QQuickWindow *>("msgWin")->close();
 
         QVERIFY(click(onPage(false, "pauseBtn")));
         receive("$GPRMC,2*55");
         receive("$GPRMC,3*54");
         QTRY_COMPARE(onPage(false, "pauseBtn")->property("text").toString(), QStringLiteral("Resume (2)"));
+        QCOMPARE(QAccessible::queryAccessibleInterface(onPage(false, "pauseBtn"))->text(QAccessible::Name),
+                 QStringLiteral("Resume (2)"));
         QCOMPARE(rows->property("count").toInt(), 9);
         QVERIFY(click(onPage(false, "pauseBtn")));
         QTRY_COMPARE(rows->property("count").toInt(), 11);
@@ -332,6 +444,14 @@ private slots:
         QTRY_COMPARE(rows->property("count").toInt(), 5);
         onPage(false, "filterField")->setProperty("text", QStringLiteral("rmc,2"));
         QTRY_COMPARE(rows->property("count").toInt(), 1);
+        // A screen reader finds the rows shown, not those kept for reuse.
+        const auto readRows = [rows] {
+            QStringList wrong, read;
+            QMap<QString, QString> seen;
+            walk(QAccessible::queryAccessibleInterface(rows), wrong, read, seen);
+            return read.filter(QStringLiteral("$"));
+        };
+        QTRY_COMPARE(readRows(), QStringList{QStringLiteral("$GPRMC,2*55")});
         // A row of several lines shows when any of its lines is of the kind.
         onPage(false, "filterField")->setProperty("text", QStringLiteral("Other"));
         QTRY_COMPARE(rows->property("count").toInt(), 2);
@@ -343,6 +463,40 @@ private slots:
         QCOMPARE(table->rowCount(), 0);
         QCOMPARE(table->sources()->rowCount(), 0);
         QCOMPARE(table->sourcesSummary(), QString());
+
+        // The selection stays on its rows when the oldest ten thousand leave,
+        // goes once they have left, and goes with Clear Data.
+        QQuickItem *list = onPage(false, "listView");
+        const auto feed = [this](int from, int to) {
+            for (int i = from; i < to; ++i)
+                m_view->mrFeed()->addNotice(QStringLiteral("$QCSEL,%1*00").arg(i));
+        };
+        const auto select = [list](int first, int last) {
+            list->setProperty("selectionFirst", first);
+            list->setProperty("selectionLast", last);
+        };
+        const auto selection = [list] {
+            return QPoint(list->property("selectionFirst").toInt(), list->property("selectionLast").toInt());
+        };
+        feed(0, 20000);
+        QTRY_COMPARE(rows->property("count").toInt(), 20000);
+        select(15001, 15000);
+        feed(20000, 110000);
+        QTRY_COMPARE(rows->property("count").toInt(), 100000);
+        QCOMPARE(selection(), QPoint(5001, 5000));
+        QMetaObject::invokeMethod(list, "copySelection");
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("$QCSEL,15000*00\n$QCSEL,15001*00"));
+        select(3, 3);
+        feed(110000, 120000);
+        QTRY_COMPARE(selection(), QPoint(-1, -1));
+        select(7, 9);
+        QVERIFY(click(onPage(false, "clearBtn")));
+        QCOMPARE(selection(), QPoint(-1, -1));
+        // More waited than the feed keeps: the button says so.
+        QVERIFY(click(onPage(false, "pauseBtn")));
+        feed(0, 150000);
+        QTRY_COMPARE(onPage(false, "pauseBtn")->property("text").toString(),
+                     QStringLiteral("Resume (150,000, newest 110,000 kept)"));
     }
 
     void customSentenceVerdict_data()
@@ -449,16 +603,19 @@ private slots:
         for (const char *shown : {"settingsWin", "aboutWin"})
             QVERIFY2(window()->findChild<QQuickWindow *>(shown)->isVisible(), shown);
 
-        QStringList unnamed, names;
+        QStringList wrong, names;
         const auto walkAll = [&] {
-            unnamed = names = QStringList();
+            wrong = names = QStringList();
+            QMap<QString, QString> seen;
             for (QQuickWindow *shown : window()->findChildren<QQuickWindow *>() + QList<QQuickWindow *>{window()})
-                walk(QAccessible::queryAccessibleInterface(shown), unnamed, names);
+                walk(QAccessible::queryAccessibleInterface(shown), wrong, names, seen);
             return names.contains(kCustom);
         };
         // A row is read out once its delegate is laid out.
         QTRY_VERIFY(walkAll());
-        QVERIFY2(unnamed.isEmpty(), qPrintable(QLatin1String("Unnamed: ") + unnamed.join(QLatin1String(", "))));
+        QVERIFY2(wrong.isEmpty(), qPrintable(QLatin1String("Misread: ") + wrong.join(QLatin1String(", "))));
+        QCOMPARE(QAccessible::queryAccessibleInterface(onPage(true, "replaySpeedComboBox"))->text(QAccessible::Description),
+                 QStringLiteral("Speed 1x"));
         // The walk reached every window.
         for (const QString &name : {QStringLiteral("Default Tx Interval"), QStringLiteral("Terms & Conditions"), message})
             QVERIFY2(names.contains(name), qPrintable(name));
