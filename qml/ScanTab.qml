@@ -236,7 +236,7 @@ Rectangle {
             return
         const failure = root.scan.saveJson(file)
         if (failure !== "") {
-            msgWin.message = failure
+            msgWin.message = "Failed To Save Network Scan: " + failure
             msgWin.show()
         }
     }

@@ -2,9 +2,7 @@
 
 #include "prefsutil.h"
 #include "scanreport.h"
-
-#include <QDir>
-#include <QSaveFile>
+#include "textfile.h"
 
 namespace {
 const QString kPresetKey = QStringLiteral("scan/preset");
@@ -124,11 +122,7 @@ QString Scanmodel::json() const
 
 QString Scanmodel::saveJson(const QUrl &file) const
 {
-    const QString path = file.isLocalFile() ? file.toLocalFile() : file.toString();
-    QSaveFile out(path);
-    if (out.open(QIODevice::WriteOnly) && out.write(scanJson(m_scan.report())) >= 0 && out.commit())
-        return QString();
-    return QStringLiteral("Cannot Save %1: %2").arg(QDir::toNativeSeparators(path), out.errorString());
+    return writeTextFile(file.isLocalFile() ? file.toLocalFile() : file.toString(), scanJson(m_scan.report()));
 }
 
 QVariantMap Scanmodel::target(const QString &key) const
