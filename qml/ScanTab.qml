@@ -45,6 +45,8 @@ Rectangle {
                         objectName: "presetComboBox"
                         Layout.fillWidth: true
                         Accessible.name: presetLbl.text
+                        // The chosen preset, which the plain text below does not expose.
+                        Accessible.description: displayText
                         enabled: !root.running
                         model: root.scan ? root.scan.presets : []
                         // Plain text in place of the style's read-only field, which a

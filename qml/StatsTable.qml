@@ -34,6 +34,11 @@ Item {
             implicitHeight: 26
             flat: true
             text: model.display
+            // A caption kept aside for reuse shows nothing and has no node.
+            property bool pooled: false
+            TableView.onPooled: pooled = true
+            TableView.onReused: pooled = false
+            Accessible.ignored: pooled
             Accessible.name: root.sortable ? "Sort by " + model.display : model.display
             Accessible.onPressAction: clicked()
             onClicked: {
