@@ -9,6 +9,7 @@ struct BenchSetup
 {
     QString self;                 // this program, started again for each role
     QString blaster;              // the peer program, bench/blaster.cpp
+    QString qcx;                  // the command line program, measured as a receiver
     QString hostB;                // the peer host of the harness
     QString addressA;             // this host's eth0
     QString addressB;             // the peer host's eth0
@@ -17,7 +18,7 @@ struct BenchSetup
     QStringList childEnvironment; // offscreen, and HOME and the config folder in a temporary folder
     bool quick = false;           // shorter runs, to try the benchmark out
     QList<int> rates;             // receive rates; empty for all
-    QStringList receivers;        // bare, core, app; empty for all
+    QStringList receivers;        // bare, core, app, qcx, qcx-json; empty for all
 };
 
 // Orchestrators: each prints its section of the report and returns false

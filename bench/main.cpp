@@ -1,6 +1,6 @@
 // Performance benchmarks of Quaycast Tool; see bench/README.md.
 //
-//   qcx_bench [--quick] [--rates=R,...] [--receivers=bare,core,app]
+//   qcx_bench [--quick] [--rates=R,...] [--receivers=bare,core,app,qcx,qcx-json]
 //             [receive] [rows] [transmit] [startup] [scan]
 //
 // Runs the named parts (all when none is named) inside host A of
@@ -123,6 +123,7 @@ int main(int argc, char **argv)
     BenchSetup setup;
     setup.self = app.applicationFilePath();
     setup.blaster = QStringLiteral(QCX_BLASTER);
+    setup.qcx = QStringLiteral(QCX_CLI);
     setup.hostB = qEnvironmentVariable("QCX_NETNS_B");
     setup.addressA = QStringLiteral("198.51.100.1");
     setup.addressB = QStringLiteral("198.51.100.2");

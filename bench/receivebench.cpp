@@ -7,8 +7,12 @@
 //         with date and time, no QML
 //   app   the real Main offscreen with its view model and controller, rows
 //         appended to the receiver list, recording on with date and time
+//   qcx   the command line, `qcx listen --capture DIR`, its lines to a file
+//         (qcx-json: with --json)
 
 #include <QAbstractItemModel>
+#include <QHostAddress>
+#include <QtEndian>
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
@@ -373,6 +377,7 @@ struct ReceiveRun
     qint64 sent = 0;
     qint64 delivered = 0;
     double cpuPercent = 0;
+    double cpuSeconds = 0;
     double lagP99 = -1;
     double lagMax = -1;
     qint64 fileLines = -1;
@@ -381,8 +386,68 @@ struct ReceiveRun
     bool ok = false;
 };
 
+bool joinedInThisHost(const QString &group)
+{
+    QFile igmp(QStringLiteral("/proc/self/net/igmp"));
+    const QString hex = QString::asprintf("%08X", qToBigEndian(QHostAddress(group).toIPv4Address()));
+    return igmp.open(QIODevice::ReadOnly) && QString::fromLatin1(igmp.readAll()).contains(hex);
+}
+
+// qcx itself is the child: it speaks no commands, so its lines are counted
+// in the file its standard output goes to, and SIGTERM ends it.
+ReceiveRun measureQcx(const BenchSetup &setup, const QString &receiver, int rate, int seconds)
+{
+    ReceiveRun run;
+    run.receiver = receiver;
+    run.rate = rate;
+    QTemporaryDir dir;
+    const QString output = dir.filePath(QStringLiteral("stdout"));
+    const QString capture = dir.filePath(QStringLiteral("capture"));
+    QProcess qcx;
+    qcx.setEnvironment(setup.childEnvironment);
+    qcx.setStandardOutputFile(output);
+    QStringList args{QStringLiteral("listen"), setup.group + QLatin1Char(':') + QString::number(setup.port),
+                     QStringLiteral("--capture"), capture};
+    if (receiver == QLatin1String("qcx-json"))
+        args << QStringLiteral("--json");
+    qcx.start(setup.qcx, args);
+    QDeadlineTimer joined(10000);
+    while (qcx.waitForStarted(10000) && !joinedInThisHost(setup.group) && !joined.hasExpired())
+        QThread::msleep(50);
+    if (!joinedInThisHost(setup.group)) {
+        std::fprintf(stderr, "qcx_bench: qcx did not join: %s\n", qcx.readAllStandardError().constData());
+        return run;
+    }
+    const double cpuBefore = processCpuSeconds(qcx.processId());
+    const Blast sent = blast(setup, rate, seconds, false);
+    if (!sent.ok)
+        return run;
+    qint64 last = -1;
+    for (int still = 0; still < 2; QThread::msleep(300)) {
+        const qint64 now = countLines(output);
+        still = now == last ? still + 1 : 0;
+        last = now;
+    }
+    const double cpuAfter = processCpuSeconds(qcx.processId());
+    qcx.terminate();
+    if (!qcx.waitForFinished(20000) || qcx.exitCode() != 0) {
+        std::fprintf(stderr, "qcx_bench: qcx did not end cleanly: %s\n", qcx.readAllStandardError().constData());
+        return run;
+    }
+    run.sent = sent.sent;
+    run.blastSeconds = sent.seconds;
+    run.delivered = countLines(output);
+    run.cpuPercent = 100.0 * (cpuAfter - cpuBefore) / sent.seconds;
+    run.cpuSeconds = cpuAfter - cpuBefore;
+    run.fileLines = countLines(onlyFileIn(capture));
+    run.ok = true;
+    return run;
+}
+
 ReceiveRun measureReceiver(const BenchSetup &setup, const QString &receiver, int rate, int seconds)
 {
+    if (receiver.startsWith(QLatin1String("qcx")))
+        return measureQcx(setup, receiver, rate, seconds);
     ReceiveRun run;
     run.receiver = receiver;
     run.rate = rate;
@@ -408,6 +473,7 @@ ReceiveRun measureReceiver(const BenchSetup &setup, const QString &receiver, int
     run.blastSeconds = sent.seconds;
     run.delivered = qint64(field(stats, "delivered"));
     run.cpuPercent = 100.0 * (cpuAfter - cpuBefore) / sent.seconds;
+    run.cpuSeconds = cpuAfter - cpuBefore;
     run.lagP99 = field(stats, "lag_p99");
     run.lagMax = field(stats, "lag_max");
     run.fileLines = qint64(field(stats, "file_lines"));
@@ -422,6 +488,10 @@ QString receiverTitle(const QString &receiver)
         return QStringLiteral("bare recvfrom loop");
     if (receiver == QLatin1String("core"))
         return QStringLiteral("core (no QML)");
+    if (receiver == QLatin1String("qcx"))
+        return QStringLiteral("qcx listen --capture, plain to a file");
+    if (receiver == QLatin1String("qcx-json"))
+        return QStringLiteral("qcx listen --capture --json, to a file");
     return QStringLiteral("whole program");
 }
 
@@ -431,7 +501,8 @@ bool runReceiveBench(const BenchSetup &setup)
 {
     const QList<int> rates = setup.rates.isEmpty() ? QList<int>{1000, 5000, 10000, 20000, 50000} : setup.rates;
     const QStringList receivers = setup.receivers.isEmpty()
-        ? QStringList{QStringLiteral("bare"), QStringLiteral("core"), QStringLiteral("app")}
+        ? QStringList{QStringLiteral("bare"), QStringLiteral("core"), QStringLiteral("app"), QStringLiteral("qcx"),
+                      QStringLiteral("qcx-json")}
         : setup.receivers;
     const int seconds = setup.quick ? 3 : 20;
 
@@ -442,8 +513,8 @@ bool runReceiveBench(const BenchSetup &setup)
                 "Lag: lateness of a 10 ms timer in the receiver's event loop. Frame: the window's time for one "
                 "frame (layout, scene graph, software rendering).\n\n",
                 seconds);
-    std::printf("| rate/s | receiver | delivered / sent | loss | CPU | lag p99 | lag max | frame p99 | capture lines |\n");
-    std::printf("|---:|---|---:|---:|---:|---:|---:|---:|---:|\n");
+    std::printf("| rate/s | receiver | delivered / sent | loss | CPU | CPU per line | lag p99 | lag max | frame p99 | capture lines |\n");
+    std::printf("|---:|---|---:|---:|---:|---:|---:|---:|---:|---:|\n");
     std::fflush(stdout);
 
     QList<ReceiveRun> runs;
@@ -454,12 +525,13 @@ bool runReceiveBench(const BenchSetup &setup)
             ok = ok && run.ok;
             runs << run;
             const bool qtReceiver = receiver != QLatin1String("bare");
-            std::printf("| %d | %s | %lld / %lld | %.3f%% | %.0f%% | %s | %s | %s | %s |\n", rate,
+            const bool lagged = qtReceiver && !receiver.startsWith(QLatin1String("qcx"));
+            std::printf("| %d | %s | %lld / %lld | %.3f%% | %.0f%% | %.2f µs | %s | %s | %s | %s |\n", rate,
                         qPrintable(receiverTitle(receiver)), run.delivered, run.sent,
                         run.sent ? 100.0 * double(run.sent - run.delivered) / double(run.sent) : 0.0,
-                        run.cpuPercent,
-                        qtReceiver ? qPrintable(QString::number(run.lagP99, 'f', 2) + QStringLiteral(" ms")) : "—",
-                        qtReceiver ? qPrintable(QString::number(run.lagMax, 'f', 2) + QStringLiteral(" ms")) : "—",
+                        run.cpuPercent, run.delivered ? 1e6 * run.cpuSeconds / double(run.delivered) : 0.0,
+                        lagged ? qPrintable(QString::number(run.lagP99, 'f', 2) + QStringLiteral(" ms")) : "—",
+                        lagged ? qPrintable(QString::number(run.lagMax, 'f', 2) + QStringLiteral(" ms")) : "—",
                         run.frameP99 >= 0 ? qPrintable(QString::number(run.frameP99, 'f', 2) + QStringLiteral(" ms")) : "—",
                         qtReceiver ? qPrintable(QString::number(run.fileLines)) : "—");
             std::fflush(stdout);

@@ -18,7 +18,7 @@ fi
 build=${QCX_BENCH_BUILD:-build}
 bash scripts/setup.sh
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQCX_BUILD_BENCH=ON >/dev/null
-cmake --build "$build" --target qcx_bench qcx_blaster >/dev/null
+cmake --build "$build" --target qcx_bench qcx_blaster qcx >/dev/null
 
 export QT_QPA_PLATFORM=offscreen
 # A network namespace of its own first, so that nothing the harness does can

@@ -4,11 +4,13 @@
 //   1 the group address and port verdict, and what the workers then parse
 //   2 a datagram's sentence and its capture line
 //   3 arbitrary bytes as the settings file: loaded, applied, saved, reloaded
-//   4 an IEC 61162-450 datagram's rows, and a sent one read back
+//   4 an IEC 61162-450 datagram's rows, qcx's JSON line of each, and a sent
+//     one read back
 //   5 a received row's checksum verdict and sentence kind
 
 #include "controlutil.h"
 #include "iec450.h"
+#include "jsonline.h"
 #include "linerecord.h"
 #include "nmeacheck.h"
 #include "recvutil.h"
@@ -18,6 +20,8 @@
 #include "viewutil.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
+#include <QtEndian>
 #include <QFile>
 #include <QHostAddress>
 #include <QJsonDocument>
@@ -126,6 +130,26 @@ void captureRule(QByteArrayView datagram)
     }
 }
 
+// Whatever arrived, qcx's line is one JSON object of ASCII text that gives
+// the line back as it was.
+void jsonLineRule(const LineRecord &line, qint64 arrivalMs)
+{
+    const QByteArray json = jsonLine(line, arrivalMs, u"198.51.100.2"_qs, u"239.192.0.1"_qs, 60001);
+    CHECK(json.endsWith("}\n") && json.count('\n') == 1, line.text);
+    for (const char c : json.first(json.size() - 1))
+        CHECK(c >= 0x20 && c < 0x7f, QString::fromLatin1(json));
+    QJsonParseError error;
+    const QJsonObject object = QJsonDocument::fromJson(json, &error).object();
+    CHECK(error.error == QJsonParseError::NoError, QString::fromLatin1(json));
+    CHECK(object.value(u"line"_qs).toString() == line.text && object.value(u"port"_qs).toInt() == 60001,
+          QString::fromLatin1(json));
+    CHECK(QDateTime::fromString(object.value(u"time"_qs).toString(), Qt::ISODateWithMs).toMSecsSinceEpoch() == arrivalMs,
+          QString::fromLatin1(json));
+    static const QStringList checksums{u"right"_qs, u"wrong"_qs, u"none"_qs, u"not-nmea"_qs};
+    CHECK(checksums.contains(object.value(u"checksum"_qs).toString()), QString::fromLatin1(json));
+    CHECK(object.contains(u"tag"_qs) == (line.tag.blocks > 0), QString::fromLatin1(json));
+}
+
 void lineRecordRule(QByteArrayView datagram)
 {
     // Framed or not, the datagram gives rows of read lines; a framed one
@@ -141,6 +165,9 @@ void lineRecordRule(QByteArrayView datagram)
             CHECK(line.tag.lineCount >= -1 && line.tag.lineCount <= 999 && line.sentenceAt <= line.text.size(), line.text);
             CHECK((line.check.verdict == NmeaVerdict::None) == line.text.isEmpty(), line.text);
             CHECK(int(row.verdict()) != int(NmeaVerdict::None) || row.lines.isEmpty(), row.text);
+            // Any time from 1970 to some 130 years on, from the datagram's first bytes.
+            jsonLineRule(line, qint64(qFromLittleEndian<quint32>(datagram.toByteArray().leftJustified(4, '\0').constData()))
+                                   * 997 % (qint64(1) << 42));
         }
         if (!record.framed)
             continue;

@@ -23,7 +23,11 @@ interval of 0.1 to 60 seconds, optionally in IEC 61162-450 framing with a
 source identity, and with Live Time the current UTC time in ZDA and RMC
 sentences. The framing option, the identity and Live Time are kept in
 preferences.ini beside the settings. A replay sends a capture file or any
-NMEA text file again, at its recorded pace, faster, or in a loop.]=])
+NMEA text file again, at its recorded pace, faster, or in a loop.
+
+The command qcx does the same without a display: it records groups to
+capture files or prints their lines as JSON, checks from scripts whether a
+group carries data, sends sentences and replays recordings.]=])
 set(CPACK_PACKAGE_HOMEPAGE_URL "https://www.example.com/quaycast")
 set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)
@@ -36,7 +40,7 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS "qml6-module-qtquick, qml6-module-qtquick-contr
 
 # Qt's project setup gives installed programs a $ORIGIN run path for bundled
 # libraries; this one uses the system's Qt only, and Debian forbids the path.
-set_target_properties(appQuaycast PROPERTIES INSTALL_RPATH "")
+set_target_properties(appQuaycast qcx PROPERTIES INSTALL_RPATH "")
 
 # Debian policy: the copyright file and, for a package without a Debian
 # revision, the changelog in Debian's format, compressed reproducibly.

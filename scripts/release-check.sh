@@ -8,7 +8,9 @@
 # made by mmdebstrap from this machine's apt sources, and starts the installed
 # program there, in a network namespace of its own, on a virtual X display.
 # Its window is closed as a window manager closes it: the program must exit
-# with 0 having written its settings. The root holds nothing but the package
+# with 0 having written its settings. The command line program runs there too:
+# its version, and a listen/send round trip between two network namespaces
+# made for it. The root holds nothing but the package
 # and its dependencies, so a run-time dependency that the package forgets,
 # hidden here by the build machine's full Qt, makes the start fail.
 set -uo pipefail
@@ -94,6 +96,8 @@ contents() {
     grep -q '^Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' "$x/usr/share/doc/quaycast-tool/copyright"
     gzip -t "$x/usr/share/doc/quaycast-tool/changelog.gz"
     gzip -t "$x/usr/share/man/man1/appQuaycast.1.gz"
+    gzip -t "$x/usr/share/man/man1/qcx.1.gz"
+    test -x "$x/usr/bin/qcx"
     # The changelog must describe the version being released.
     version=$(dpkg-deb -f "$deb" Version)
     zcat "$x/usr/share/doc/quaycast-tool/changelog.gz" > "$logs/changelog"
@@ -101,8 +105,12 @@ contents() {
         echo "the changelog's latest entry is not version $version"
         return 1
     }
-    if readelf -d "$x/usr/bin/appQuaycast" | grep -E 'RPATH|RUNPATH'; then
-        echo "the installed program carries a library search path"
+    if readelf -d "$x/usr/bin/appQuaycast" "$x/usr/bin/qcx" | grep -E 'RPATH|RUNPATH'; then
+        echo "an installed program carries a library search path"
+        return 1
+    fi
+    if readelf -d "$x/usr/bin/qcx" | grep -E 'NEEDED.*libQt6(Gui|Quick|Qml)'; then
+        echo "qcx needs a library of the window"
         return 1
     fi
     desktop-file-validate "$x/usr/share/applications/$app_id.desktop"
@@ -156,6 +164,7 @@ make_root() {
         "$suite" "$root" "${sources[@]}"
     chroot "$root" dpkg-query -W quaycast-tool
     test -x "$root/usr/bin/appQuaycast"
+    test -x "$root/usr/bin/qcx"
 }
 
 # The program runs as an unprivileged user (nobody) with an empty home in the
@@ -222,6 +231,52 @@ run_installed() {
     echo "the log records the settings loaded at start and received at close"
 }
 
+# The installed qcx as nobody in the root: its version, then qcx listen in
+# host A and qcx send in host B of two namespaces joined by a veth pair, all
+# inside a network namespace of this step's own.
+run_qcx_installed() {
+    local version
+    version=$(dpkg-deb -f "$deb" Version)
+    chroot --userspec=65534:65534 "$root" /usr/bin/env -i PATH=/usr/bin:/bin /usr/bin/qcx --version | tee "$logs/qcx-version.out"
+    grep -qx "qcx $version" "$logs/qcx-version.out"
+    unshare -n -m --propagation private -- bash -c '
+        set -eu
+        root=$1 logs=$2
+        a=qcxrc-$$-a b=qcxrc-$$-b
+        links=$(ip -o link show | awk -F": " "{print \$2}" | tr "\n" " ")
+        [ "$links" = "lo " ] || { echo "not in a network namespace of its own"; exit 5; }
+        trap "ip netns del $a 2>/dev/null; ip netns del $b 2>/dev/null" EXIT
+        ip netns add $a
+        ip netns add $b
+        ip link add eth0 netns $a type veth peer name eth0 netns $b
+        for n in $a:198.51.100.1 $b:198.51.100.2; do
+            h=${n%%:*}
+            ip -n $h link set lo up
+            ip -n $h addr add ${n#*:}/24 dev eth0
+            ip -n $h link set eth0 up
+            ip -n $h route add 224.0.0.0/4 dev eth0
+        done
+        for _ in $(seq 50); do ip -n $b link show eth0 | grep -q "state UP" && break; sleep 0.1; done
+        mount -t proc proc "$root/proc"
+        mount --bind /dev "$root/dev"
+        qcx() {
+            local ns=$1; shift
+            ip netns exec $ns chroot --userspec=65534:65534 "$root" /usr/bin/env -i PATH=/usr/bin:/bin HOME=/tmp \
+                LANG=C.UTF-8 /usr/bin/qcx "$@"
+        }
+        qcx $a listen 239.192.0.4:60004 --json --count 2 --timeout 20 > "$logs/qcx-listen.out" &
+        listener=$!
+        # 239.192.0.4 as the kernel lists it once joined.
+        for _ in $(seq 100); do ip netns exec $a grep -q 0400C0EF /proc/net/igmp && break; sleep 0.1; done
+        qcx $b send 239.192.0.4:60004 --iec450 EI0001 --count 2 --interval 0.1 "\$QCTX,1*00"
+        wait $listener
+        cat "$logs/qcx-listen.out"
+        [ "$(grep -c "EI0001,n:[12]" "$logs/qcx-listen.out")" = 2 ]
+        grep -qF "\"tag\":{\"s\":\"EI0001\",\"n\":2,\"verdict\":\"correct\"}" "$logs/qcx-listen.out"
+        grep -q "\"host\":\"198.51.100.2\"" "$logs/qcx-listen.out"
+    ' run "$root" "$logs"
+}
+
 mkdir -p "$logs"
 echo "release-check: building in $build, logs in $logs"
 step tools tools || summary
@@ -232,6 +287,6 @@ step lintian run_lintian
 sed 's/^/    /' "$logs/lintian.log"
 step closewindow closewindow_tool || summary
 step debian-root make_root || summary
-# The root is kept for a look when the start failed.
-step start-installed run_installed && rm -rf "$root"
+# The root is kept for a look when a start failed.
+step start-installed run_installed && step qcx-installed run_qcx_installed && rm -rf "$root"
 summary

@@ -30,13 +30,13 @@ QHostAddress firstIPv4Address(const IfaceDescription &iface)
     return QHostAddress();
 }
 
-WiredChoice findWiredInterface(const QList<IfaceDescription> &ifaces)
+WiredChoice findWiredInterface(const QList<IfaceDescription> &ifaces, const QString &name)
 {
     for (int i = 0; i < ifaces.size(); ++i) {
         const IfaceDescription &iface = ifaces.at(i);
-        if (iface.isLoopBack || !iface.isUp || !iface.isRunning || !iface.canMulticast)
+        if ((iface.isLoopBack && name.isEmpty()) || !iface.isUp || !iface.isRunning || !iface.canMulticast)
             continue;
-        if (!hasWiredName(iface.name))
+        if (name.isEmpty() ? !hasWiredName(iface.name) : iface.name != name)
             continue;
         const QHostAddress address = firstIPv4Address(iface);
         if (address.isNull())

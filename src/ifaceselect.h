@@ -48,7 +48,8 @@ QHostAddress firstIPv4Address(const IfaceDescription &iface);
 
 // The first interface that is not loopback, is up, running and multicast-capable,
 // has a wired name and holds an IPv4 address, with that first IPv4 address.
-WiredChoice findWiredInterface(const QList<IfaceDescription> &ifaces);
+// With a name, the interface of that name, whatever its kind, on the same terms.
+WiredChoice findWiredInterface(const QList<IfaceDescription> &ifaces, const QString &name = QString());
 
 // Position of the interface that a socket bound to localAddress uses, -1 when
 // none matches. A socket bound to Any or AnyIPv4 uses the first up, running,

@@ -203,6 +203,11 @@ void Recvutil::recvMrOsSelectInterfaceStatus(bool isOsSelectIfaceStatus)
     this->isOsSelectIfaceStatus = isOsSelectIfaceStatus;
 }
 
+void Recvutil::recvMrInterfaceName(const QString &interfaceName)
+{
+    this->interfaceName = interfaceName;
+}
+
 void Recvutil::processData()
 {
     if (!udpSocket)
@@ -217,16 +222,19 @@ void Recvutil::processData()
     int received = 0;
     // Every emission may reach slots that disconnect the receiver, so the socket
     // is looked at again before each datagram.
-    while (udpSocket && udpSocket->hasPendingDatagrams() && !slice.hasExpired(readSliceMs)) {
+    // Read until none is left: asking before each read whether one is
+    // pending would take a second system call per datagram.
+    while (udpSocket && !slice.hasExpired(readSliceMs)) {
         // One buffer that fits the largest datagram: asking each datagram's
-        // size first would take a second system call per datagram.
+        // size first would take a system call more too.
         if (datagram.size() < kMaxDatagramBytes)
             datagram.resize(kMaxDatagramBytes);
         const qint64 bytesRead = udpSocket->readDatagram(datagram.data(), datagram.size(), &senderAddress,
                                                          &senderPort);
-        // A failed read leaves the buffer undefined: such a datagram is dropped.
+        // None left, or a failed read, whose buffer is undefined (that
+        // datagram is dropped): the socket signals again for any still pending.
         if (bytesRead < 0)
-            continue;
+            break;
 
         DatagramRecord record =
             readDatagram(QByteArrayView(datagram.constData(), qMin<qint64>(bytesRead, datagram.size())));
@@ -279,7 +287,7 @@ QNetworkInterface Recvutil::getWiredEthernetInterface()
 {
     const QList<QNetworkInterface> ifaces = QNetworkInterface::allInterfaces();
     const IfaceSelect::WiredChoice choice =
-        IfaceSelect::findWiredInterface(IfaceSelect::describeInterfaces(ifaces));
+        IfaceSelect::findWiredInterface(IfaceSelect::describeInterfaces(ifaces), interfaceName);
     if (choice.found()) {
         wiredIfaceIpAddress = choice.address;
         emit sendMrInfoMessage(

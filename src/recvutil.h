@@ -35,6 +35,8 @@ public slots:
     void recvMrRxTimeoutInterval(int rxTimeoutInSec);
     void recvReceiverDisconnect();
     void recvMrOsSelectInterfaceStatus(bool isOsSelectIfaceStatus);
+    // The interface to use by its name instead of the first wired one; empty for that.
+    void recvMrInterfaceName(const QString &interfaceName);
 
 private slots:
     void processData();
@@ -60,6 +62,7 @@ private:
     QHostAddress wiredIfaceIpAddress;
     QNetworkInterface activeIface;
     bool isOsSelectIfaceStatus = false;
+    QString interfaceName;
     bool isConnected = false;
     QTimer *rxTimeoutTimer = nullptr;
 };

@@ -203,6 +203,11 @@ void Sendutil::recvMsOsSelectInterfaceStatus(bool isOsSelectIfaceStatus)
     this->isOsSelectIfaceStatus = isOsSelectIfaceStatus;
 }
 
+void Sendutil::recvMsInterfaceName(const QString &interfaceName)
+{
+    this->interfaceName = interfaceName;
+}
+
 void Sendutil::recvMsIec450(bool enabled, const QString &sourceIdentity)
 {
     qInfo() << "Ms IEC 61162-450 framing = " << enabled << ", source identity = " << sourceIdentity;
@@ -269,7 +274,7 @@ QNetworkInterface Sendutil::getWiredEthernetInterface()
 {
     const QList<QNetworkInterface> ifaces = QNetworkInterface::allInterfaces();
     const IfaceSelect::WiredChoice choice =
-        IfaceSelect::findWiredInterface(IfaceSelect::describeInterfaces(ifaces));
+        IfaceSelect::findWiredInterface(IfaceSelect::describeInterfaces(ifaces), interfaceName);
     if (choice.found()) {
         wiredIfaceIpAddress = choice.address;
         emit sendMsInfoMessage(

@@ -40,6 +40,8 @@ public slots:
     void recvMsTxTransmissionInterval(double txIntervalInSec);
     void recvStopSender();
     void recvMsOsSelectInterfaceStatus(bool isOsSelectIfaceStatus);
+    // The interface to use by its name instead of the first wired one; empty for that.
+    void recvMsInterfaceName(const QString &interfaceName);
     // IEC 61162-450 framing with this source identity, already validated.
     void recvMsIec450(bool enabled, const QString &sourceIdentity);
     void recvMsLiveTime(bool isLiveTime);
@@ -71,6 +73,7 @@ private:
     QHostAddress wiredIfaceIpAddress;
     QNetworkInterface activeIface;
     bool isOsSelectIfaceStatus = false;
+    QString interfaceName;
     bool isTransmitting = false;
     bool isLiveTime = false;
     bool isReplayActive = false;

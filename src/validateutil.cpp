@@ -63,6 +63,11 @@ bool isNmeaSentence(const QString &sentence)
     return pattern.match(sentence.trimmed()).hasMatch();
 }
 
+QString customNmeaMessage(bool valid)
+{
+    return valid ? kCustomNmeaOk : kCustomNmeaInvalid;
+}
+
 Validateutil::Validateutil(QObject *parent)
     : QObject(parent)
 {
@@ -100,13 +105,11 @@ void Validateutil::recvMsSocketValidateConnect(QString grpIpAddress, QString grp
 void Validateutil::recvMsCustomNmeaSentenceValidate(QString customNmeaSentence)
 {
     m_customNmeaStatus = isNmeaSentence(customNmeaSentence);
-    if (m_customNmeaStatus) {
+    if (m_customNmeaStatus)
         qInfo() << "Ms custom NMEA sentence is valid";
-        m_customNmeaMessage = kCustomNmeaOk;
-    } else {
+    else
         qWarning() << "Ms invalid custom NMEA sentence";
-        m_customNmeaMessage = kCustomNmeaInvalid;
-    }
+    m_customNmeaMessage = customNmeaMessage(m_customNmeaStatus);
     emit sendMsCustomNmeaSentenceValidateReslut(m_customNmeaStatus, m_customNmeaMessage);
 }
 

@@ -14,6 +14,8 @@ struct SocketDetailsVerdict {
 SocketDetailsVerdict socketDetailsVerdict(const QString &grpIpAddress, const QString &grpPortNumber);
 
 bool isNmeaSentence(const QString &sentence);
+// The window's answer to a custom sentence that passes the check or fails it.
+QString customNmeaMessage(bool valid);
 
 class Validateutil : public QObject
 {

@@ -43,8 +43,6 @@ private slots:
     void wiredInterface();
     void activeInterface_data();
     void activeInterface();
-    void datagramSentence_data();
-    void datagramSentence();
     void captureFormats_data();
     void captureFormats();
     void lineRecords_data();
@@ -60,8 +58,6 @@ private slots:
     void liveTime();
     void replaySteps_data();
     void replaySteps();
-    void checksumVerdict_data();
-    void checksumVerdict();
     void statistics_data();
     void statistics();
     void scanPlan_data();
@@ -223,25 +219,6 @@ void TestRules::activeInterface()
     QCOMPARE(findActiveInterface(ifaces(interfaces), QHostAddress(local), joined), position);
 }
 
-void TestRules::datagramSentence_data()
-{
-    QTest::addColumn<QByteArray>("datagram");
-    QTest::addColumn<QString>("sentence");
-    QTest::newRow("sentence with CR LF") << QByteArray("$HEHDT,1,T*00\r\n") << "$HEHDT,1,T*00";
-    QTest::newRow("blanks around") << QByteArray(" \t$A*00 ") << "$A*00";
-    QTest::newRow("inner line break kept") << QByteArray("$A*00\r\n$B*00\r\n") << "$A*00\r\n$B*00";
-    QTest::newRow("Latin-1 bytes") << QByteArray("$X,\xb0\xe9*00") << QString::fromUtf8("$X,°é*00");
-    QTest::newRow("NUL inside") << QByteArray("$X\0Y", 4) << QString::fromLatin1("$X\0Y", 4);
-    QTest::newRow("white space only") << QByteArray(" \r\n") << "";
-}
-
-void TestRules::datagramSentence()
-{
-    QFETCH(QByteArray, datagram);
-    QFETCH(QString, sentence);
-    QCOMPARE(::datagramSentence(datagram), sentence);
-}
-
 void TestRules::captureFormats_data()
 {
     QTest::addColumn<QString>("sentence");
@@ -313,6 +290,23 @@ void TestRules::lineRecords_data()
     QTest::newRow("control and non-ASCII bytes") << h + QByteArray("$AB,\0\t\xb0\x85\x7f*00", 12)
                                                  << "$AB,<00><09>°<85><7F>*00" << "W"
                                                  << "Checksum wrong: received 00, computed EA" << "AB";
+    QTest::newRow("wrong") << QByteArray("$HEHDT,90.0,T*17") << "$HEHDT,90.0,T*17" << "W"
+                           << "Checksum wrong: received 17, computed 16" << "HEHDT";
+    QTest::newRow("one digit") << QByteArray("$HEHDT,90.0,T*1") << "$HEHDT,90.0,T*1" << "W"
+                               << "Checksum wrong: received 1, computed 16" << "HEHDT";
+    QTest::newRow("nothing after star") << QByteArray("$GPRMC,1*") << "$GPRMC,1*" << "W"
+                                        << "Checksum wrong: received nothing, computed 56" << "GPRMC";
+    QTest::newRow("proprietary, lower-case digits") << QByteArray("$PGRMZ,246,f,3*1b") << "$PGRMZ,246,f,3*1b" << "R"
+                                                    << "Checksum right" << "PGRM";
+    QTest::newRow("AIS") << QByteArray("!AIVDM,1,1,,A,13aG?P0P00PD;88MD5MTDww@2<0L,0*71")
+                         << "!AIVDM,1,1,,A,13aG?P0P00PD;88MD5MTDww@2<0L,0*71" << "R" << "Checksum right" << "AIVDM";
+    QTest::newRow("lower-case address") << QByteArray("$gprmc,1*56") << "$gprmc,1*56" << "O" << "Not an NMEA sentence" << "other";
+    QTest::newRow("one-letter address") << QByteArray("$A*41") << "$A*41" << "O" << "Not an NMEA sentence" << "other";
+    // Unframed text is the bytes as Latin-1 less the white space around them.
+    QTest::newRow("Latin-1 and blanks") << QByteArray(" \t$XY,\xb0\xe9*00 ") << QString::fromUtf8("$XY,°é*00") << "W"
+                                        << "Checksum wrong: received 00, computed 74" << "XY";
+    QTest::newRow("NUL inside kept") << QByteArray("$X\0Y", 4) << QString::fromLatin1("$X\0Y", 4) << "O"
+                                     << "Not an NMEA sentence" << "other";
     QTest::newRow("empty unframed") << QByteArray(" \r\n") << "" << "-" << "" << "";
 }
 
@@ -522,42 +516,6 @@ void TestRules::rowStore()
     QCOMPARE(list.rowCount(), 0);
     list.appendText(QStringLiteral("again"));
     QCOMPARE(list.text(0), QStringLiteral("again"));
-}
-
-void TestRules::checksumVerdict_data()
-{
-    QTest::addColumn<QString>("row");
-    QTest::addColumn<int>("verdict");
-    QTest::addColumn<QString>("kind");
-    QTest::addColumn<QString>("hover");
-    const int right = int(NmeaVerdict::Right), wrong = int(NmeaVerdict::Wrong);
-    QTest::newRow("right") << "$HEHDT,90.0,T*16" << right << "HEHDT" << "Checksum right";
-    QTest::newRow("wrong") << "$HEHDT,90.0,T*17" << wrong << "HEHDT"
-                           << "Checksum wrong: received 17, computed 16";
-    QTest::newRow("one digit") << "$HEHDT,90.0,T*1" << wrong << "HEHDT" << "Checksum wrong: received 1, computed 16";
-    QTest::newRow("nothing after star") << "$GPRMC,1*" << wrong << "GPRMC"
-                                        << "Checksum wrong: received nothing, computed 56";
-    QTest::newRow("proprietary, lower-case digits") << "$PGRMZ,246,f,3*1b" << right << "PGRM" << "Checksum right";
-    QTest::newRow("AIS") << "!AIVDM,1,1,,A,13aG?P0P00PD;88MD5MTDww@2<0L,0*71" << right << "AIVDM" << "Checksum right";
-    QTest::newRow("first line of two") << "$HEHDT,90.0,T*16\r\n$X*00" << right << "HEHDT" << "Checksum right";
-    QTest::newRow("no checksum") << "$GPGLL,5300.00,N" << int(NmeaVerdict::NoChecksum) << "GPGLL" << "No checksum";
-    const int notNmea = int(NmeaVerdict::NotNmea);
-    QTest::newRow("plain text") << "hello" << notNmea << "other" << "Not an NMEA sentence";
-    QTest::newRow("lower-case address") << "$gprmc,1*56" << notNmea << "other" << "Not an NMEA sentence";
-    QTest::newRow("one-letter address") << "$A*41" << notNmea << "other" << "Not an NMEA sentence";
-    QTest::newRow("empty row") << "" << int(NmeaVerdict::None) << "" << "";
-}
-
-void TestRules::checksumVerdict()
-{
-    QFETCH(QString, row);
-    QFETCH(int, verdict);
-    QFETCH(QString, kind);
-    QFETCH(QString, hover);
-    const NmeaCheck check = checkNmea(row);
-    QCOMPARE(int(check.verdict), verdict);
-    QCOMPARE(check.kind, kind);
-    QCOMPARE(nmeaVerdictText(check), hover);
 }
 
 // Sentences given as "ms KIND[!][@host]" ('!': wrong checksum), 20 bytes
