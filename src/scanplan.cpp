@@ -1,5 +1,6 @@
 #include "scanplan.h"
 
+#include "cliargs.h"
 #include "validateutil.h"
 
 #include <QHostAddress>
@@ -101,16 +102,11 @@ QString talkerNote(const QString &groupName, const QString &kind)
 
 QString parseScanEntry(const QString &entry, ScanTarget &out)
 {
-    const QString text = entry.trimmed();
-    const qsizetype colon = text.lastIndexOf(QLatin1Char(':'));
-    const QString group = colon < 0 ? text : text.left(colon);
-    const QString port = colon < 0 ? QString() : text.mid(colon + 1);
-    const SocketDetailsVerdict verdict = socketDetailsVerdict(group, port);
-    if (!verdict.valid)
-        return verdict.message;
-    out.group = group.trimmed();
-    out.port = quint16(port.toUInt());
-    out.name = reservedGroupName(out.group);
+    GroupPort parsed;
+    const QString error = parseGroupPort(entry.trimmed(), parsed);
+    if (!error.isEmpty())
+        return error;
+    out = {parsed.group, parsed.port, reservedGroupName(parsed.group)};
     return QString();
 }
 

@@ -20,7 +20,7 @@ Scanutil::~Scanutil()
     stop();
 }
 
-bool Scanutil::start(const QVector<ScanTarget> &targets, bool osSelectAllowed)
+bool Scanutil::start(const QVector<ScanTarget> &targets, bool osSelectAllowed, const QString &interfaceName)
 {
     stop();
     m_counts.reset(targets);
@@ -41,6 +41,7 @@ bool Scanutil::start(const QVector<ScanTarget> &targets, bool osSelectAllowed)
         const auto infoWatch = connect(receiver.get(), &Recvutil::sendMrInfoMessage, this,
                                        [&info](const QString &message) { info = message; });
         receiver->recvMrOsSelectInterfaceStatus(osSelectAllowed);
+        receiver->recvMrInterfaceName(interfaceName);
         // The receiver tab's time-out is its own; the scan tells silence by the stale rule.
         receiver->recvMrRxTimeoutInterval(0);
         receiver->recvSocketDetailsConnect(target.group, QString::number(target.port));

@@ -32,9 +32,10 @@ public:
     // "Receiving Multicast On eth0 Interface" as the receiver says it.
     QString interfaceMessage() const { return m_interfaceMessage; }
 
-    // Joins every group; false, with the receiver's message on
-    // sendScanErrorMessage and nothing left joined, when one fails.
-    bool start(const QVector<ScanTarget> &targets, bool osSelectAllowed);
+    // Joins every group, on the interface of that name when one is given;
+    // false, with the receiver's message on sendScanErrorMessage and nothing
+    // left joined, when one fails.
+    bool start(const QVector<ScanTarget> &targets, bool osSelectAllowed, const QString &interfaceName = QString());
     void stop();
 
 signals:
