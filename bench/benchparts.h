@@ -19,6 +19,7 @@ struct BenchSetup
     bool quick = false;           // shorter runs, to try the benchmark out
     QList<int> rates;             // receive rates; empty for all
     QStringList receivers;        // bare, core, app, qcx, qcx-json; empty for all
+    bool framed = false;          // receive: IEC 61162-450 datagrams with TAG blocks
 };
 
 // Orchestrators: each prints its section of the report and returns false

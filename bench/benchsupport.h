@@ -66,6 +66,14 @@ inline double processCpuSeconds(qint64 pid)
     return (fields.at(11).toDouble() + fields.at(12).toDouble()) / ticks;
 }
 
+// One datagram of a file for the blaster's --datagrams=FILE: its length in
+// two bytes (little-endian), then its bytes.
+inline bool writeDatagram(QFile &file, const QByteArray &datagram)
+{
+    const char size[2] = {char(datagram.size() & 0xff), char((datagram.size() >> 8) & 0xff)};
+    return datagram.size() <= 0xffff && file.write(size, 2) == 2 && file.write(datagram) == datagram.size();
+}
+
 inline qint64 residentBytes()
 {
     QFile statm(QStringLiteral("/proc/self/statm"));

@@ -1,17 +1,18 @@
 // The benchmarks' peer host, with plain POSIX sockets so that the figures do
 // not depend on the Qt code under test. Every mode is bounded in count and time.
 //
-//   qcx_blaster blast GROUP PORT LOCAL-ADDR RATE SECONDS [--fixed80] [--groups=N] [--iec450]
-//       Sends RATE sentences a second for SECONDS to GROUP:PORT out of the
+//   qcx_blaster blast GROUP PORT LOCAL-ADDR RATE SECONDS [--fixed80|--datagrams=FILE] [--groups=N]
+//       Sends RATE lines a second for SECONDS to GROUP:PORT out of the
 //       interface that holds LOCAL-ADDR (TTL 1), paced against an absolute
 //       1 ms schedule: at each millisecond it sends the datagrams due by then.
-//       The sentences are the six templates of the program's sender and
-//       !AIVDM lines, each followed by CR LF as instruments send them; with
-//       --fixed80 every sentence is 80 characters. --groups=N spreads them in
-//       turn over N groups from GROUP and N ports from PORT on; --iec450
-//       frames each as an IEC 61162-450 datagram of two sources in turn per
-//       group (EI0001, EI0002), each with its own line count. Prints
-//           SENT <count> <microseconds> <largest burst>
+//       The datagrams are the six templates of the program's sender and
+//       !AIVDM lines, one sentence each, followed by CR LF as instruments send
+//       them; with --fixed80 every sentence is 80 characters; with
+//       --datagrams those of FILE in turn, each after its length in two bytes
+//       (little-endian), a line being each LF in them (at least one a
+//       datagram). --groups=N sends the datagrams in turn to N groups from
+//       GROUP and N ports from PORT on. Prints
+//           SENT <lines> <microseconds> <largest burst>
 //
 //   qcx_blaster stamp GROUP PORT LOCAL-ADDR SECONDS MAX-COUNT [IDLE-MS]
 //       Joins GROUP, prints READY, and time-stamps each datagram with the
@@ -39,6 +40,7 @@
 #include <unistd.h>
 
 #include "peerargs.h"
+#include "peersentences.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -62,62 +64,6 @@ void sleepUntil(long long nanos)
     timespec ts{static_cast<time_t>(nanos / 1000000000LL), static_cast<long>(nanos % 1000000000LL)};
     while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) == EINTR) {
     }
-}
-
-std::string withChecksum(const std::string &body)
-{
-    unsigned char sum = 0;
-    for (size_t i = 1; i < body.size(); ++i)
-        sum ^= static_cast<unsigned char>(body[i]);
-    char tail[4];
-    std::snprintf(tail, sizeof tail, "*%02X", sum);
-    return body + tail;
-}
-
-// The six templates of the program's sender, and AIS position reports whose
-// armoured payloads vary in length (44 to 82 characters in all).
-std::vector<std::string> mixedSentences()
-{
-    std::vector<std::string> sentences{
-        "$HEHDT,90.0,T*16",
-        "$GPZDA,173616.97,01,11,2025,0,0*68",
-        "$GPRMC,173749.53,A,0002.12132,N,00002.12132,E,0000.0,000.0,011125,0.0,W,A,S*67",
-        "$VDVBW,15.0,00.0,A,11.0,00.0,A,00.0,A,00.0,A*55",
-        "$SDDPT,20.0,0.0,50.0*52",
-        "$WIMWV,045.0,T,012.0,N,A*27",
-    };
-    const char *payloads[] = {
-        "13aEOK?P00PD2wVMdLDRhgvL289?",
-        "15M67FC000G?ufbE`FepT@3n00Sa",
-        "33aDqfhP00PD2wVMdLDRhgvL289?",
-        "B52K>;h00Fc>jpUlNV@ikwpUoP06",
-        "13u?etPv2;0n:dDPwUM1U1Cb069D",
-        "402R3JQv:ak:qPDn@AJEwwi005H1q@0000000000",
-        "55?MbV02;H;s<HtKR20EHE:0@T4@Dn2222222216L961O5Gf0NSQEp6ClRp8",
-    };
-    char channel = 'A';
-    for (const char *payload : payloads) {
-        sentences.push_back(withChecksum(std::string("!AIVDM,1,1,,") + channel + ',' + payload + ",0"));
-        channel = channel == 'A' ? 'B' : 'A';
-    }
-    return sentences;
-}
-
-// Sentences of exactly 80 characters: AIS reports with a payload of the
-// length that makes 80.
-std::vector<std::string> fixed80Sentences()
-{
-    std::vector<std::string> sentences;
-    const std::string alphabet = "0123456789:;<=>?@ABCDEFGHIJKLMNOPQRSTUVW`abcdefghijklmnopqrstuvw";
-    for (int variant = 0; variant < 16; ++variant) {
-        std::string head = std::string("!AIVDM,1,1,,") + (variant % 2 ? 'B' : 'A') + ',';
-        const size_t payloadLength = 80 - head.size() - 2 - 3; // ",0" and "*hh"
-        std::string payload;
-        for (size_t i = 0; i < payloadLength; ++i)
-            payload.push_back(alphabet[(i * 7 + static_cast<size_t>(variant) * 13) % alphabet.size()]);
-        sentences.push_back(withChecksum(head + payload + ",0"));
-    }
-    return sentences;
 }
 
 int openSender(in_addr local)
@@ -149,47 +95,61 @@ sockaddr_in destinationOf(in_addr group, long port)
     return destination;
 }
 
-// "UdPbC", NUL, the TAG block of source and line count, the sentence, CR LF.
-std::string framed(const std::string &sentence, int source, int lineCount)
+// Datagrams as the benchmark wrote them: each after its length in two bytes.
+std::vector<std::string> readDatagrams(const char *path)
 {
-    char body[32];
-    std::snprintf(body, sizeof body, "s:EI%04d,n:%d", source, lineCount);
-    unsigned char sum = 0;
-    for (const char *c = body; *c; ++c)
-        sum ^= static_cast<unsigned char>(*c);
-    char block[48];
-    std::snprintf(block, sizeof block, "\\%s*%02X\\", body, sum);
-    return std::string("UdPbC", 6) + block + sentence + "\r\n";
+    std::FILE *file = std::fopen(path, "rb");
+    if (!file)
+        fail(std::string("cannot read ") + path);
+    std::vector<std::string> datagrams;
+    unsigned char size[2];
+    while (std::fread(size, 1, 2, file) == 2) {
+        std::string datagram(size[0] | size[1] << 8, '\0');
+        if (std::fread(&datagram[0], 1, datagram.size(), file) != datagram.size())
+            fail(std::string("truncated datagram in ") + path);
+        datagrams.push_back(std::move(datagram));
+    }
+    std::fclose(file);
+    if (datagrams.empty())
+        fail(std::string("no datagrams in ") + path);
+    return datagrams;
 }
 
 int runBlast(int argc, char **argv)
 {
     bool fixed80 = false;
-    bool iec450 = false;
+    const char *file = nullptr;
     long groups = 1;
     for (int i = 7; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--fixed80") == 0)
+        if (std::strcmp(argv[i], "--fixed80") == 0 && !file)
             fixed80 = true;
-        else if (std::strcmp(argv[i], "--iec450") == 0)
-            iec450 = true;
+        else if (std::strncmp(argv[i], "--datagrams=", 12) == 0 && !fixed80)
+            file = argv[i] + 12;
         else if (std::strncmp(argv[i], "--groups=", 9) == 0)
             groups = parseNumber(argv[i] + 9, 1, 64);
         else
             argc = 0;
     }
     if (argc < 7)
-        fail("blast GROUP PORT LOCAL-ADDR RATE SECONDS [--fixed80] [--groups=N] [--iec450]");
+        fail("blast GROUP PORT LOCAL-ADDR RATE SECONDS [--fixed80|--datagrams=FILE] [--groups=N]");
     const in_addr group = parseAddress(argv[2]);
-    const long port = parseNumber(argv[3], 1, 65535 - groups + 1);
+    const long port = parseNumber(argv[3], 1, 65536 - groups);
     const in_addr local = parseAddress(argv[4]);
     const long rate = parseNumber(argv[5], 1, 200000);
     const long seconds = parseNumber(argv[6], 1, 120);
 
-    const std::vector<std::string> sentences = fixed80 ? fixed80Sentences() : mixedSentences();
-    std::vector<std::string> datagrams = sentences;
-    for (std::string &datagram : datagrams)
-        datagram += "\r\n";
-    std::string framedDatagram;
+    std::vector<std::string> datagrams;
+    if (file) {
+        datagrams = readDatagrams(file);
+    } else {
+        datagrams = fixed80 ? fixed80Sentences() : mixedSentences();
+        for (std::string &datagram : datagrams)
+            datagram += "\r\n";
+    }
+    std::vector<long long> lines;
+    for (const std::string &datagram : datagrams)
+        lines.push_back(std::max<long long>(1, std::count(datagram.begin(), datagram.end(), '\n')));
+
     const int fd = openSender(local);
     std::vector<sockaddr_in> destinations;
     for (long g = 0; g < groups; ++g) {
@@ -197,13 +157,13 @@ int runBlast(int argc, char **argv)
         address.s_addr = htonl(ntohl(group.s_addr) + static_cast<uint32_t>(g));
         destinations.push_back(destinationOf(address, port + g));
     }
-    // One line count per group and source.
-    std::vector<int> lineCounts(static_cast<size_t>(groups) * 2, 0);
+    size_t to = 0;
     const long long total = static_cast<long long>(rate) * seconds;
     const long long start = monotonicNanos();
     const long long deadline = start + (seconds + 10) * 1000000000LL;
     long long sent = 0;
     long long largestBurst = 0;
+    size_t next = 0;
     for (long long tick = 1; sent < total; ++tick) {
         sleepUntil(start + tick * 1000000LL);
         const long long now = monotonicNanos();
@@ -211,22 +171,13 @@ int runBlast(int argc, char **argv)
             break;
         const long long due = std::min(total, (now - start) * rate / 1000000000LL);
         largestBurst = std::max(largestBurst, due - sent);
-        for (; sent < due; ++sent) {
-            const size_t g = static_cast<size_t>(sent % groups);
-            const size_t which = static_cast<size_t>(sent / groups) % sentences.size();
-            const std::string *chosen = &datagrams[which];
-            if (iec450) {
-                const size_t source = static_cast<size_t>((sent / groups) % 2);
-                int &k = lineCounts[g * 2 + source];
-                k = k % 999 + 1;
-                framedDatagram = framed(sentences[which], int(source) + 1, k);
-                chosen = &framedDatagram;
-            }
-            const std::string &datagram = *chosen;
-            if (sendto(fd, datagram.data(), datagram.size(), 0, reinterpret_cast<const sockaddr *>(&destinations[g]),
-                       sizeof destinations[g])
+        for (; sent < due; next = (next + 1) % datagrams.size(), to = (to + 1) % destinations.size()) {
+            const std::string &datagram = datagrams[next];
+            if (sendto(fd, datagram.data(), datagram.size(), 0, reinterpret_cast<const sockaddr *>(&destinations[to]),
+                       sizeof destinations[to])
                 != static_cast<ssize_t>(datagram.size()))
                 fail("sendto");
+            sent += lines[next];
         }
     }
     const long long elapsed = monotonicNanos() - start;
@@ -340,7 +291,13 @@ int runSendLoop(int argc, char **argv)
         list.push_back(pool[static_cast<size_t>(i) % pool.size()]);
 
     const int fd = openSender(local);
-    const sockaddr_in destination = destinationOf(group, port);
+    std::vector<sockaddr_in> destinations;
+    for (long g = 0; g < groups; ++g) {
+        in_addr address{};
+        address.s_addr = htonl(ntohl(group.s_addr) + static_cast<uint32_t>(g));
+        destinations.push_back(destinationOf(address, port + g));
+    }
+    size_t to = 0;
     const long long start = monotonicNanos();
     const long long rounds = seconds * 1000LL / intervalMs;
     std::vector<long long> roundMicros;

@@ -1,6 +1,6 @@
 // Performance benchmarks of Quaycast Tool; see bench/README.md.
 //
-//   qcx_bench [--quick] [--rates=R,...] [--receivers=bare,core,app,qcx,qcx-json]
+//   qcx_bench [--quick] [--framed] [--rates=R,...] [--receivers=bare,core,app,qcx,qcx-json]
 //             [receive] [rows] [transmit] [startup] [scan]
 //
 // Runs the named parts (all when none is named) inside host A of
@@ -95,11 +95,14 @@ int main(int argc, char **argv)
 
     QStringList parts;
     bool quick = false;
+    bool framed = false;
     QList<int> rates;
     QStringList receivers;
     for (const QString &arg : app.arguments().mid(1)) {
         if (arg == QLatin1String("--quick")) {
             quick = true;
+        } else if (arg == QLatin1String("--framed")) {
+            framed = true;
         } else if (arg.startsWith(QLatin1String("--rates="))) {
             for (const QString &rate : arg.mid(8).split(QLatin1Char(',')))
                 rates << rate.toInt();
@@ -133,6 +136,7 @@ int main(int argc, char **argv)
     setup.quick = quick;
     setup.rates = rates;
     setup.receivers = receivers;
+    setup.framed = framed;
 
     std::printf("# Quaycast Tool benchmark\n\n");
     std::printf("Machine: %u logical CPUs (std::thread::hardware_concurrency), %s; %s; Qt %s\n\n",

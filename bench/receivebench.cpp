@@ -1,5 +1,6 @@
 // Parts 1 and 2 of the benchmark: the receive pipeline at fixed rates, and
-// the memory and the clearing of a long receiver list.
+// the memory and the clearing of a long receiver list. With --framed the
+// peer sends IEC 61162-450 datagrams, and every figure counts lines.
 //
 // Receivers, each a child process in host A:
 //   bare  a plain recvfrom loop that only counts (the limit of the host)
@@ -37,18 +38,22 @@
 #include "benchparts.h"
 #include "benchsupport.h"
 #include "controlutil.h"
+#include "iec450.h"
 #include "logutil.h"
 #include "mainwindowharness.h"
 #include "netnsguard.h"
+#include "peersentences.h"
 #include "viewutil.h"
 
 using namespace Bench;
 
 namespace {
 
+// A row of the peer's: a sentence, or a framed line with its TAG block.
 bool isPeerSentence(const QString &text)
 {
-    return !text.isEmpty() && (text.at(0) == QLatin1Char('$') || text.at(0) == QLatin1Char('!'));
+    return !text.isEmpty()
+        && (text.at(0) == QLatin1Char('$') || text.at(0) == QLatin1Char('!') || text.at(0) == QLatin1Char('\\'));
 }
 
 qint64 countLines(const QString &path)
@@ -132,9 +137,11 @@ int runBareReceiverRole(const QStringList &args)
         while (!stop.load(std::memory_order_relaxed)) {
             if (poll(fds.data(), fds.size(), 100) <= 0)
                 continue;
+            // Lines, as the other receivers count them: one for each LF.
             for (const pollfd &p : fds) {
-                while ((p.revents & POLLIN) && recvfrom(p.fd, buffer, sizeof buffer, MSG_DONTWAIT, nullptr, nullptr) >= 0)
-                    count.fetch_add(1, std::memory_order_relaxed);
+                ssize_t got = 0;
+                while ((p.revents & POLLIN) && (got = recvfrom(p.fd, buffer, sizeof buffer, MSG_DONTWAIT, nullptr, nullptr)) >= 0)
+                    count.fetch_add(std::count(buffer, buffer + got, '\n'), std::memory_order_relaxed);
             }
         }
     });
@@ -318,14 +325,15 @@ struct Blast
     bool ok = false;
 };
 
-Blast blast(const BenchSetup &setup, int rate, int seconds, bool fixed80)
+// input: empty for the mixed sentences, else the blaster's --fixed80 or --datagrams=FILE.
+Blast blast(const BenchSetup &setup, int rate, int seconds, const QString &input = {})
 {
     Blast result;
     Peer peer;
     QStringList args{QStringLiteral("blast"), setup.group, QString::number(setup.port), setup.addressB,
                      QString::number(rate), QString::number(seconds)};
-    if (fixed80)
-        args << QStringLiteral("--fixed80");
+    if (!input.isEmpty())
+        args << input;
     if (!peer.start(setup.hostB, setup.blaster, args) || !peer.waitFinished((seconds + 20) * 1000)) {
         std::fprintf(stderr, "qcx_bench: blaster failed: %s\n", qPrintable(peer.errorOutput()));
         return result;
@@ -395,7 +403,8 @@ bool joinedInThisHost(const QString &group)
 
 // qcx itself is the child: it speaks no commands, so its lines are counted
 // in the file its standard output goes to, and SIGTERM ends it.
-ReceiveRun measureQcx(const BenchSetup &setup, const QString &receiver, int rate, int seconds)
+ReceiveRun measureQcx(const BenchSetup &setup, const QString &receiver, int rate, int seconds,
+                      const QString &input)
 {
     ReceiveRun run;
     run.receiver = receiver;
@@ -419,7 +428,7 @@ ReceiveRun measureQcx(const BenchSetup &setup, const QString &receiver, int rate
         return run;
     }
     const double cpuBefore = processCpuSeconds(qcx.processId());
-    const Blast sent = blast(setup, rate, seconds, false);
+    const Blast sent = blast(setup, rate, seconds, input);
     if (!sent.ok)
         return run;
     qint64 last = -1;
@@ -444,10 +453,11 @@ ReceiveRun measureQcx(const BenchSetup &setup, const QString &receiver, int rate
     return run;
 }
 
-ReceiveRun measureReceiver(const BenchSetup &setup, const QString &receiver, int rate, int seconds)
+ReceiveRun measureReceiver(const BenchSetup &setup, const QString &receiver, int rate, int seconds,
+                           const QString &input)
 {
     if (receiver.startsWith(QLatin1String("qcx")))
-        return measureQcx(setup, receiver, rate, seconds);
+        return measureQcx(setup, receiver, rate, seconds, input);
     ReceiveRun run;
     run.receiver = receiver;
     run.rate = rate;
@@ -462,7 +472,7 @@ ReceiveRun measureReceiver(const BenchSetup &setup, const QString &receiver, int
     if (child.command("reset", "ok").isEmpty())
         return run;
     const double cpuBefore = processCpuSeconds(child.pid());
-    const Blast sent = blast(setup, rate, seconds, false);
+    const Blast sent = blast(setup, rate, seconds, input);
     if (!sent.ok)
         return run;
     drain(child);
@@ -480,6 +490,33 @@ ReceiveRun measureReceiver(const BenchSetup &setup, const QString &receiver, int
     run.frameP99 = field(stats, "frame_p99");
     run.ok = !stats.isEmpty();
     return run;
+}
+
+// The framed input: "UdPbC" datagrams from source EI0001, one TAG'd sentence
+// each and every tenth three. The line counts run through 1 to 999 four
+// times in the file, so that they go on without a gap as the peer repeats it.
+bool writeFramedDatagrams(const QString &path)
+{
+    const std::vector<std::string> sentences = mixedSentences();
+    const QString identity = QStringLiteral("EI0001");
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    int k = 1;
+    int lines = 0;
+    for (int i = 0; lines < 4 * 999; ++i) {
+        QByteArray datagram;
+        for (int line = 0; line < (i % 10 == 9 ? 3 : 1); ++line) {
+            const std::string &sentence = sentences[size_t(lines++) % sentences.size()];
+            const QByteArray one = Iec450::sentenceDatagram(QByteArrayView(sentence.data(), qsizetype(sentence.size())),
+                                                            identity, k);
+            datagram += line == 0 ? one : one.sliced(6);
+            k = Iec450::nextLineCount(k);
+        }
+        if (!writeDatagram(file, datagram))
+            return false;
+    }
+    return k == 1;
 }
 
 QString receiverTitle(const QString &receiver)
@@ -505,14 +542,26 @@ bool runReceiveBench(const BenchSetup &setup)
                       QStringLiteral("qcx-json")}
         : setup.receivers;
     const int seconds = setup.quick ? 3 : 20;
+    QTemporaryDir inputDir;
+    QString input;
+    if (setup.framed) {
+        input = inputDir.path() + QStringLiteral("/framed.bin");
+        if (!inputDir.isValid() || !writeFramedDatagrams(input))
+            return false;
+        input.prepend(QStringLiteral("--datagrams="));
+    }
 
-    std::printf("## 1. Receive pipeline\n\n");
+    std::printf("## 1. Receive pipeline%s\n\n", setup.framed ? ", framed" : "");
     std::printf("Peer host B sends at a fixed rate for %d s (the six sender templates and !AIVDM lines, "
                 "16 to 79 characters plus CR LF, paced per millisecond); each receiver runs alone in host A.\n"
-                "CPU: user+system time of the receiver process over the sending time, in %% of one core. "
-                "Lag: lateness of a 10 ms timer in the receiver's event loop. Frame: the window's time for one "
-                "frame (layout, scene graph, software rendering).\n\n",
-                seconds);
+                "%s"
+                "CPU: user+system time of the receiver process over the sending time, in %% of one core, and "
+                "per line sent. Lag: lateness of a 10 ms timer in the receiver's event loop. Frame: the window's "
+                "time for one frame (layout, scene graph, software rendering).\n\n",
+                seconds,
+                setup.framed ? "Framed: each datagram \"UdPbC\" NUL, a TAG block (s:EI0001, n: counting on) and the "
+                               "sentence, every tenth datagram three such lines; rates and counts are lines.\n"
+                             : "");
     std::printf("| rate/s | receiver | delivered / sent | loss | CPU | CPU per line | lag p99 | lag max | frame p99 | capture lines |\n");
     std::printf("|---:|---|---:|---:|---:|---:|---:|---:|---:|---:|\n");
     std::fflush(stdout);
@@ -521,7 +570,7 @@ bool runReceiveBench(const BenchSetup &setup)
     bool ok = true;
     for (int rate : rates) {
         for (const QString &receiver : receivers) {
-            const ReceiveRun run = measureReceiver(setup, receiver, rate, seconds);
+            const ReceiveRun run = measureReceiver(setup, receiver, rate, seconds, input);
             ok = ok && run.ok;
             runs << run;
             const bool qtReceiver = receiver != QLatin1String("bare");
@@ -575,7 +624,7 @@ bool runRowsBench(const BenchSetup &setup)
         const qint64 missing = wanted - (rows - rowsBefore);
         const int seconds = int(qMax<qint64>(1, (missing + rate - 1) / rate));
         const int roundRate = int(qMin<qint64>(rate, (missing + seconds - 1) / seconds));
-        const Blast sent = blast(setup, roundRate, seconds, true);
+        const Blast sent = blast(setup, roundRate, seconds, QStringLiteral("--fixed80"));
         if (!sent.ok)
             return false;
         feedSeconds += sent.seconds;

@@ -10,12 +10,20 @@
 //   ticks   the sender's interval over 10 s at 100 ms and at 1 s
 //   rss     resident memory each minute at 10,000 sentences a second,
 //           for QCX_SOAK_MINUTES minutes (default 10)
+//   replay  1,000,000 lines of 79 bytes without stamps, then 1,000 lines of
+//           60 KB, replayed as fast as possible: the window thread's longest
+//           stall and the resident growth while each replays, beside the
+//           longest stall of the same event loop idle for a minute
+//   tags    300,000 distinct TAG sources (s:), half of them in damaged blocks,
+//           with the statistics window open: resident growth and the longest
+//           event-loop pause
 //
 // Each step prints its figures and, last, "RESULT <step> PASS|FAIL <summary>";
 // the exit code is 0 only when every check of the step held.
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -30,10 +38,12 @@
 
 #include "benchsupport.h"
 #include "filelines.h"
+#include "iec450.h"
 #include "logutil.h"
 #include "mainwindowharness.h"
 #include "netnsguard.h"
 #include "netnslab.h"
+#include "peersentences.h"
 #include "temphome.h"
 
 Q_IMPORT_QML_PLUGIN(QuaycastPlugin)
@@ -84,6 +94,23 @@ bool peerSends(const QString &ns, const QString &from, quint16 port, const QList
 {
     McastPeer peer;
     return peer.startSender(ns, kGroup, port, from, payloads, 0, 0, 1) && peer.waitFinished(20000);
+}
+
+// RATE lines a second for SECONDS from host B with the benchmarks' blaster
+// (bench/blaster.cpp); input is its --fixed80 or --datagrams=FILE. The lines
+// sent, -1 when it failed. The event loop runs meanwhile.
+qint64 blast(int rate, int seconds, const QString &input)
+{
+    QProcess blaster;
+    blaster.start(QStringLiteral("ip"), {QStringLiteral("netns"), QStringLiteral("exec"), shipHostB(),
+                                         QStringLiteral(QCX_BLASTER), QStringLiteral("blast"), kGroup,
+                                         QString::number(kPort), shipAddressB(), QString::number(rate),
+                                         QString::number(seconds), input});
+    const bool blasted = blaster.waitForStarted(5000)
+        && QTest::qWaitFor([&] { return blaster.state() == QProcess::NotRunning; }, (seconds + 20) * 1000)
+        && blaster.exitCode() == 0;
+    check(blasted, QStringLiteral("blaster: ") + QString::fromLocal8Bit(blaster.readAllStandardError()));
+    return blasted ? QString::fromLatin1(blaster.readAllStandardOutput()).section(QLatin1Char(' '), 1, 1).toLongLong() : -1;
 }
 
 // The whole program in-process: the real main window and controller, its
@@ -143,6 +170,7 @@ public:
     }
 
     QString captureFile() const { return onlyFileIn(m_data.path() + QStringLiteral("/capture")); }
+    QQuickWindow *subWindow(const char *name) const { return m_main->subWindow(name); }
 
     qint64 received = 0; // sentences handed to the window
 
@@ -560,16 +588,7 @@ QString stepRows()
     qint64 heap = Bench::heapBytes();
     QStringList figures;
     for (int round = 1; round <= 3; ++round) {
-        QProcess blaster;
-        blaster.start(QStringLiteral("ip"), {QStringLiteral("netns"), QStringLiteral("exec"), shipHostB(),
-                                             QStringLiteral(QCX_BLASTER), QStringLiteral("blast"), kGroup,
-                                             QString::number(kPort), shipAddressB(), QString::number(rate),
-                                             QString::number(seconds), QStringLiteral("--fixed80")});
-        const bool blasted = blaster.waitForStarted(5000)
-            && QTest::qWaitFor([&] { return blaster.state() == QProcess::NotRunning; }, (seconds + 20) * 1000)
-            && blaster.exitCode() == 0;
-        check(blasted, QStringLiteral("blaster: ") + QString::fromLocal8Bit(blaster.readAllStandardError()));
-        const qint64 sent = QString::fromLatin1(blaster.readAllStandardOutput()).section(QLatin1Char(' '), 1, 1).toLongLong();
+        const qint64 sent = blast(rate, seconds, QStringLiteral("--fixed80"));
         const int nowRows = program.settledRowCount();
         const qint64 nowRss = Bench::residentBytes();
         const qint64 nowHeap = Bench::heapBytes();
@@ -678,6 +697,195 @@ QString stepRss()
         .arg(megabytes(start), 0, 'f', 1).arg(megabytes(end), 0, 'f', 1).arg(minutes).arg(received).arg(rows);
 }
 
+// A file of count lines, each length bytes with its line end.
+bool writeLines(const QString &path, const char *tag, int count, int length)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    QByteArray block;
+    for (int i = 0; i < count; ++i) {
+        const QByteArray head = QByteArray("$QC") + tag + ',' + QByteArray::number(i).rightJustified(7, '0') + ',';
+        block += head + QByteArray(length - head.size() - 4, 'A') + "*00\n";
+        if (block.size() >= (1 << 20) || i == count - 1) {
+            if (file.write(block) != block.size())
+                return false;
+            block.clear();
+        }
+    }
+    return true;
+}
+
+// The controller and the view model on this thread, as the window has them;
+// the page is left out, so that the sent list's rows do not hide the
+// replay's own memory.
+QString stepReplay()
+{
+    QTemporaryDir dir;
+    const QString plain = dir.filePath(QStringLiteral("plain.txt"));
+    const QString wide = dir.filePath(QStringLiteral("wide.txt"));
+    if (!check(writeLines(plain, "RPL", 1000000, 79) && writeLines(wide, "WID", 1000, 60 * 1024), "write the files"))
+        return QStringLiteral("could not write the files");
+    Viewutil view;
+    Controlutil control(&view, pathsIn(dir.path()));
+    view.setMsTxInterval(1);
+    view.setMsGrpIpAddress(kGroup);
+    view.setMsGrpPortNumber(QString::number(kPort));
+    view.setMsReplaySpeed(0);
+    const auto over50 = [](const std::vector<double> &stalls) {
+        return std::count_if(stalls.cbegin(), stalls.cend(), [](double stall) { return stall >= 50; });
+    };
+    // Some machines pause a whole process now and then (this one for about
+    // 100 ms every half minute or so): such a pause is no stall of the replay.
+    const std::vector<double> idle = [] {
+        Bench::LagProbe probe;
+        probe.start();
+        QTest::qWait(60000);
+        return probe.samplesMs();
+    }();
+    const double idleLongest = Bench::quantile(idle, 1);
+    const double bound = idleLongest >= 50 ? idleLongest + 10 : 50;
+    note(QStringLiteral("idle event loop, 60 s: longest stall %1 ms, %2 of 50 ms or more, so stalls up to %3 ms pass")
+             .arg(idleLongest, 0, 'f', 1).arg(over50(idle)).arg(bound, 0, 'f', 1));
+    view.setMsConnectionToggle(QStringLiteral("start"));
+    QStringList figures{QStringLiteral("idle loop stall max %1 ms").arg(idleLongest, 0, 'f', 1)};
+    for (const auto &[path, lines] : {qMakePair(plain, 1000000), qMakePair(wide, 1000)}) {
+        const qint64 before = Bench::residentBytes();
+        const qint64 sentBefore = view.msTotalSentencesSent().toLongLong();
+        qint64 peak = before;
+        QTimer sampler;
+        QObject::connect(&sampler, &QTimer::timeout, [&] { peak = qMax(peak, Bench::residentBytes()); });
+        sampler.start(100);
+        Bench::LagProbe lag;
+        lag.start();
+        QElapsedTimer clock;
+        clock.start();
+        view.setMsReplayFilePath(path);
+        const bool ended = QTest::qWaitFor([&] { return !view.msReplayActive(); }, 600000);
+        const double seconds = double(clock.elapsed()) / 1000.0;
+        sampler.stop();
+        peak = qMax(peak, Bench::residentBytes());
+        const std::vector<double> stalls = lag.samplesMs();
+        const double longest = Bench::quantile(stalls, 1);
+        // When the longest stall came: each sample is a 10 ms wait and its lateness.
+        double longestAt = 0;
+        for (const double stall : stalls) {
+            longestAt += 10 + stall;
+            if (stall == longest)
+                break;
+        }
+        const qint64 sent = view.msTotalSentencesSent().toLongLong() - sentBefore;
+        const QString name = QFileInfo(path).fileName();
+        note(QStringLiteral("%1: %2 of %3 lines sent in %4 s; stall p50 %5 / p99 %6 / max %7 ms (at %8 s), %9 of "
+                            "50 ms or more; resident %10 MB before, growth %11 MB at most")
+                 .arg(name).arg(sent).arg(lines).arg(seconds, 0, 'f', 1).arg(Bench::quantile(stalls, 0.5), 0, 'f', 1)
+                 .arg(Bench::quantile(stalls, 0.99), 0, 'f', 1).arg(longest, 0, 'f', 1).arg(longestAt / 1000, 0, 'f', 1)
+                 .arg(over50(stalls)).arg(megabytes(before), 0, 'f', 1).arg(megabytes(peak - before), 0, 'f', 1));
+        check(ended && sent == lines, QStringLiteral("%1: %2 of %3 lines sent").arg(name).arg(sent).arg(lines));
+        check(longest < bound, QStringLiteral("%1: a stall of %2 ms").arg(name).arg(longest, 0, 'f', 1));
+        check(peak - before < 20 << 20, QStringLiteral("%1: resident growth %2 MB").arg(name).arg(megabytes(peak - before), 0, 'f', 1));
+        figures << QStringLiteral("%1: stall p99 %2 ms, max %3 ms, resident +%4 MB")
+                       .arg(name).arg(Bench::quantile(stalls, 0.99), 0, 'f', 1).arg(longest, 0, 'f', 1)
+                       .arg(megabytes(peak - before), 0, 'f', 1);
+    }
+    view.setMsConnectionToggle(QStringLiteral("stop"));
+    return figures.join(QStringLiteral("; "));
+
+// Hostile TAG input: every datagram names another source, every second one
+// in a block with a wrong checksum. The list is first filled to its bound
+// with framed lines of one source, so that what grows after is what the
+// sources cost.
+QString stepTags()
+{
+    const int distinct = 300000;
+    const int rate = 10000;
+    QTemporaryDir files;
+    const std::vector<std::string> sentences = mixedSentences();
+    const auto sentence = [&](int i) {
+        return QByteArrayView(sentences[size_t(i) % sentences.size()].data(),
+                              qsizetype(sentences[size_t(i) % sentences.size()].size()));
+    };
+    QFile one(files.path() + QStringLiteral("/one.bin"));
+    QFile hostile(files.path() + QStringLiteral("/hostile.bin"));
+    bool written = one.open(QIODevice::WriteOnly) && hostile.open(QIODevice::WriteOnly);
+    for (int k = 1; written && k <= 999; ++k)
+        written = Bench::writeDatagram(one, Iec450::sentenceDatagram(sentence(k), QStringLiteral("EI0001"), k));
+    for (int i = 0; written && i < distinct; ++i) {
+        const int letters = i / 10000;
+        const QString identity = QString(QLatin1Char(char('A' + letters / 26))) + QLatin1Char(char('A' + letters % 26))
+            + QString::number(i % 10000).rightJustified(4, QLatin1Char('0'));
+        QByteArray datagram = Iec450::sentenceDatagram(sentence(i), identity, i % 999 + 1);
+        if (i % 2) {
+            const qsizetype star = datagram.indexOf('*');
+            const int sum = datagram.mid(star + 1, 2).toInt(nullptr, 16);
+            datagram.replace(star + 1, 2, QByteArray::number((sum + 1) & 0xff, 16).rightJustified(2, '0').toUpper());
+        }
+        written = Bench::writeDatagram(hostile, datagram);
+    }
+    one.close();
+    hostile.close();
+    Program program;
+    if (!check(written, "write the peer's datagrams") || !check(program.start(false), "load the main window")
+        || !check(program.connectReceiver(), "connect"))
+        return QStringLiteral("could not start");
+    QQuickWindow *statistics = program.subWindow("statsWin");
+    if (!check(statistics, "find the statistics window"))
+        return QStringLiteral("could not start");
+    statistics->show();
+    auto *stats = program.view()->mrStats();
+    check(blast(rate, 12, QStringLiteral("--datagrams=") + one.fileName()) > 0, "fill the list");
+    const int filled = program.settledRowCount();
+    const qint64 receivedBefore = program.received;
+    const qint64 before = Bench::residentBytes();
+
+    // The event loop's pulse, as in the flood: the longest time between two
+    // ticks of a 20 ms timer; and, since other work on the machine stretches
+    // that, the most CPU time the window's thread spent between two ticks.
+    const auto threadCpuMs = [] {
+        timespec ts{};
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+        return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) / 1e6;
+    };
+    QElapsedTimer pulse;
+    qint64 longestGap = 0;
+    double busiestGap = 0;
+    double cpuAtTick = threadCpuMs();
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        longestGap = qMax(longestGap, pulse.restart());
+        const double cpu = threadCpuMs();
+        busiestGap = qMax(busiestGap, cpu - cpuAtTick);
+        cpuAtTick = cpu;
+    });
+    pulse.start();
+    ticker.start(20);
+    const qint64 sent = blast(rate, distinct / rate, QStringLiteral("--datagrams=") + hostile.fileName());
+    const int rows = program.settledRowCount();
+    QTest::qWait(2 * Statsmodel::refreshMs);
+    ticker.stop();
+    const qint64 after = Bench::residentBytes();
+    QElapsedTimer refresh;
+    refresh.start();
+    stats->refresh();
+    const qint64 refreshMs = refresh.elapsed();
+    const int sources = stats->sources()->rowCount();
+    note(QStringLiteral("list filled to %1 rows from one source, resident %2 MB; then %3 distinct sources sent, "
+                        "%4 received, list %5 rows")
+             .arg(filled).arg(megabytes(before), 0, 'f', 1).arg(sent).arg(program.received - receivedBefore).arg(rows));
+    note(QStringLiteral("resident %1 MB (%2 MB more), %3 source rows, \"%4\", refresh %5 ms, longest event-loop "
+                        "pause %6 ms, most CPU between two ticks %7 ms")
+             .arg(megabytes(after), 0, 'f', 1).arg(megabytes(after - before), 0, 'f', 1).arg(sources)
+             .arg(stats->sourcesSummary()).arg(refreshMs).arg(longestGap).arg(busiestGap, 0, 'f', 1));
+    check(sent == distinct, QStringLiteral("the peer sent %1").arg(sent));
+    check(program.received - receivedBefore > 0, "nothing received");
+    check(after - before < 20 * 1024 * 1024, "resident memory grew by 20 MB or more");
+    check(longestGap <= 50, QStringLiteral("event loop stalled for %1 ms").arg(longestGap));
+    check(sources <= Sourcestats::maxSources + 2, QStringLiteral("%1 source rows").arg(sources));
+    check(program.connected(), "still connected");
+    return QStringLiteral("%1 distinct sources: resident +%2 MB, longest pause %3 ms (CPU %4 ms), %5 source rows")
+        .arg(distinct).arg(megabytes(after - before), 0, 'f', 1).arg(longestGap).arg(busiestGap, 0, 'f', 1).arg(sources);
+}
+
 // The children of the kill step: the program's classes with the application
 // log, recording the group ("record") or saving settings without end ("save").
 int runChild(const QString &role, const QString &dir)
@@ -734,11 +942,13 @@ int main(int argc, char *argv[])
     }
     const QList<QPair<QString, QString (*)()>> steps{
         {QStringLiteral("flood"), stepFlood}, {QStringLiteral("kill"), stepKill}, {QStringLiteral("vanish"), stepVanish},
-        {QStringLiteral("rows"), stepRows},   {QStringLiteral("ticks"), stepTicks}, {QStringLiteral("rss"), stepRss}};
+        {QStringLiteral("rows"), stepRows},   {QStringLiteral("ticks"), stepTicks}, {QStringLiteral("rss"), stepRss},
+        {QStringLiteral("replay"), stepReplay},
+        {QStringLiteral("tags"), stepTags}};
     const QString name = argc == 2 ? QString::fromLocal8Bit(argv[1]) : QString();
     auto step = std::find_if(steps.cbegin(), steps.cend(), [&](const auto &s) { return s.first == name; });
     if (step == steps.cend()) {
-        std::fprintf(stderr, "usage: qcx_soak flood|kill|vanish|rows|ticks|rss\n");
+        std::fprintf(stderr, "usage: qcx_soak flood|kill|vanish|rows|ticks|rss|replay|tags\n");
         return 2;
     }
     const QString refusal = netnsRefusal();

@@ -29,6 +29,24 @@ GroupBox {
                 onClicked: replayFileDialog.open()
             }
 
+            // A path from a terminal or a ticket, used as the dialog's choice is.
+            TextField {
+                id: replayPathTextField
+                objectName: "replayPathTextField"
+                Layout.fillWidth: true
+                Layout.minimumWidth: 120
+                enabled: !root.active
+                leftPadding: 5
+                rightPadding: 5
+                placeholderText: "Type a path, press Enter"
+                Accessible.name: "Replay File Path"
+                Accessible.description: "Type or paste the path of a file to replay and press Enter"
+                onAccepted: {
+                    if (viewutil && text.trim() !== "")
+                        viewutil.msReplayFilePath = text
+                }
+            }
+
             ComboBox {
                 id: replaySpeedComboBox
                 objectName: "replaySpeedComboBox"
@@ -70,6 +88,54 @@ GroupBox {
                     if (viewutil)
                         viewutil.msReplayLoop = checked
                 }
+            }
+        }
+
+        RowLayout {
+            Layout.fillWidth: true
+            spacing: 10
+
+            CheckBox {
+                id: skipSilencesChkBox
+                objectName: "skipSilencesChkBox"
+                text: "Skip Silences Longer Than"
+                enabled: !root.active
+                checked: viewutil ? viewutil.msReplaySkipSilences : false
+                Accessible.name: text
+                Accessible.description: "Silences longer than the seconds beside are shortened to them"
+                Accessible.onToggleAction: if (enabled) toggle()
+                Accessible.onPressAction: if (enabled) toggle()
+                onCheckedChanged: {
+                    if (viewutil && viewutil.msReplaySkipSilences !== checked)
+                        viewutil.msReplaySkipSilences = checked
+                }
+            }
+
+            SpinBox {
+                id: silenceSpinBox
+                objectName: "silenceSpinBox"
+                enabled: !root.active
+                from: 1
+                to: 3600
+                editable: true
+                Layout.preferredWidth: 100
+                value: viewutil ? viewutil.msReplaySilenceSeconds : 10
+                Accessible.name: "Longest Silence In Seconds"
+                textFromValue: function(value) {
+                    return String(value)
+                }
+                valueFromText: function(text) {
+                    const seconds = parseInt(text, 10)
+                    return isNaN(seconds) ? value : seconds
+                }
+                onValueModified: {
+                    if (viewutil)
+                        viewutil.msReplaySilenceSeconds = value
+                }
+            }
+
+            Label {
+                text: "s"
             }
 
             Item {
@@ -121,6 +187,7 @@ GroupBox {
         title: "Replay File"
         nameFilters: ["Text files (*.txt *.log *.nmea)", "All files (*)"]
         onAccepted: {
+            replayPathTextField.text = decodeURIComponent(selectedFile.toString().replace(/^file:\/\//, ""))
             if (viewutil)
                 viewutil.msReplayFilePath = selectedFile.toString()
         }

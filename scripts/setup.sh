@@ -11,7 +11,7 @@ PACKAGES=(
   qml6-module-qtquick-window qml6-module-qtquick-templates qml6-module-qtqml-workerscript
   qml6-module-qtquick-dialogs qml6-module-qt-labs-folderlistmodel qml6-module-qttest qml6-module-qtqml
   qt6-qpa-plugins libgl-dev
-  iproute2 util-linux xvfb xauth libxcb1-dev
+  iproute2 util-linux xvfb xauth libxcb1-dev tzdata
   dpkg-dev desktop-file-utils appstream
   clang libclang-rt-14-dev valgrind
 )

@@ -1,7 +1,6 @@
 #include "controlutil.h"
 
 #include <QDebug>
-#include <QUrl>
 
 #include "iec450.h"
 #include "settingskeys.h"
@@ -11,6 +10,8 @@ namespace {
 const QString iec450EnabledKey = QStringLiteral("sender/iec450");
 const QString iec450IdentityKey = QStringLiteral("sender/sourceIdentity");
 const QString kLiveTimeKey = QStringLiteral("sender/liveTime");
+const QString kSkipSilencesKey = QStringLiteral("replay/skipSilences");
+const QString kSilenceSecondsKey = QStringLiteral("replay/silenceSeconds");
 }
 
 ControlutilPaths ControlutilPaths::platformDefaults()
@@ -36,6 +37,10 @@ Controlutil::Controlutil(Viewutil *viewutil, const ControlutilPaths &paths, QObj
     // Read before the view is connected: loading them is no change to save.
     m_viewutil->setMsIec450Identity(m_prefsutil.value(iec450IdentityKey).toString());
     m_viewutil->setMsIec450Enabled(m_prefsutil.value(iec450EnabledKey, false).toBool());
+    m_viewutil->setMsReplaySkipSilences(m_prefsutil.value(kSkipSilencesKey, false).toBool());
+    m_viewutil->setMsReplaySilenceSeconds(
+        qBound(1, m_prefsutil.value(kSilenceSecondsKey, m_viewutil->msReplaySilenceSeconds()).toInt(),
+               kReplayMaxSilenceSeconds));
     makeConnections();
     recvMsIec450();
     m_viewutil->setMsLiveTime(m_prefsutil.value(kLiveTimeKey, false).toBool());
@@ -86,6 +91,8 @@ void Controlutil::makeConnections()
     connect(view, &Viewutil::sendMsLiveTimeChanged, this, &Controlutil::recvMsLiveTime);
     connect(view, &Viewutil::sendMsReplayFilePathChanged, this, &Controlutil::recvMsReplayFilePath);
     connect(view, &Viewutil::sendMsReplayLoopChanged, this, [this] { m_replayutil.setLoop(m_viewutil->msReplayLoop()); });
+    connect(view, &Viewutil::sendMsReplaySkipSilencesChanged, this, &Controlutil::recvMsReplaySilences);
+    connect(view, &Viewutil::sendMsReplaySilenceSecondsChanged, this, &Controlutil::recvMsReplaySilences);
 
     connect(&m_jsonutil, &Jsonutil::sendAppSettings, this, &Controlutil::recvAppSettings);
     connect(&m_jsonutil, &Jsonutil::sendJsonErrorMessage, this, &Controlutil::recvJsonErrorMessage);
@@ -110,6 +117,7 @@ void Controlutil::makeConnections()
 
     connect(&m_sendutil, &Sendutil::sendMsNmeaData, this, &Controlutil::recvMsNmeaData);
     connect(&m_sendutil, &Sendutil::sendMsTransmissionData, this, &Controlutil::recvMsTransmissionData);
+    connect(&m_sendutil, &Sendutil::sendMsConnectionStatus, view, &Viewutil::setMsConnectionStatus);
     connect(&m_sendutil, &Sendutil::sendMsInfoMessage, this, &Controlutil::recvMsInfoMessage);
     connect(&m_sendutil, &Sendutil::sendMsErrorMessage, this, &Controlutil::recvMsErrorMessage);
 
@@ -375,14 +383,12 @@ void Controlutil::recvMsLiveTime()
 
 void Controlutil::recvMsReplayFilePath()
 {
-    QString path = m_viewutil->msReplayFilePath();
+    // A file dialog gives a URL, a path typed or pasted may come quoted.
+    const QString path = replayFilePath(m_viewutil->msReplayFilePath());
     if (path.isEmpty()) {
         m_replayutil.stop();
         return;
     }
-    // A file dialog gives a URL.
-    if (path.startsWith(QLatin1String("file:")))
-        path = QUrl(path).toLocalFile();
     if (!m_sendutil.isRunning()) {
         const QString text = QStringLiteral("Start The Sender Before Replaying A File");
         m_viewutil->setMsErrorMessage(text);
@@ -391,14 +397,29 @@ void Controlutil::recvMsReplayFilePath()
     }
     qInfo() << "Ms replay of" << path;
     m_replayutil.start(path, txIntervalMsFromTenths(m_viewutil->msTxInterval()), m_viewutil->msReplaySpeed(),
-                       m_viewutil->msReplayLoop());
+                       m_viewutil->msReplayLoop(),
+                       m_viewutil->msReplaySkipSilences() ? m_viewutil->msReplaySilenceSeconds() : 0);
 }
 
-void Controlutil::recvMsReplayProgress(qint64 line, qint64 lines, qint64 skipped)
+void Controlutil::recvMsReplayProgress(qint64 line, qint64 lines, qint64 skipped, qint64 damagedTags)
 {
     m_viewutil->setMsReplayProgress(lines > 0 ? double(line) / double(lines) : 0.0);
-    QString text = QStringLiteral("Line %1 of %2").arg(line).arg(lines);
+    QString text = lines < 0 ? QStringLiteral("Line %1, Counting Lines").arg(line)
+                             : QStringLiteral("Line %1 of %2").arg(line).arg(lines);
     if (skipped > 0)
         text += QStringLiteral(", %1 Skipped").arg(skipped);
+    if (damagedTags > 0)
+        text += QStringLiteral(", %1 With Damaged TAG Block").arg(damagedTags);
     m_viewutil->setMsReplayPosition(text);
+}
+
+void Controlutil::recvMsReplaySilences()
+{
+    const bool skip = m_viewutil->msReplaySkipSilences();
+    const int seconds = qBound(1, m_viewutil->msReplaySilenceSeconds(), kReplayMaxSilenceSeconds);
+    if (m_prefsutil.value(kSkipSilencesKey, false).toBool() != skip
+        || m_prefsutil.value(kSilenceSecondsKey).toInt() != seconds) {
+        m_prefsutil.setValue(kSkipSilencesKey, skip);
+        m_prefsutil.setValue(kSilenceSecondsKey, seconds);
+    }
 }

@@ -90,7 +90,8 @@ public slots:
     void recvMrDatagram(const DatagramRecord &datagram);
     void recvMsLiveTime();
     void recvMsReplayFilePath();
-    void recvMsReplayProgress(qint64 line, qint64 lines, qint64 skipped);
+    void recvMsReplayProgress(qint64 line, qint64 lines, qint64 skipped, qint64 damagedTags);
+    void recvMsReplaySilences();
 
 private:
     void makeConnections();

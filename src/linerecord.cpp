@@ -21,6 +21,18 @@ int severity(NmeaVerdict verdict)
     return 0;
 }
 
+// Iec450::lineText writes control bytes out and copies the others one by
+// one; a line of printable ASCII alone, as nearly every line is, is the
+// same text at once.
+QString framedLineText(QByteArrayView bytes)
+{
+    for (const char c : bytes) {
+        if (c < 0x20 || c > 0x7e)
+            return Iec450::lineText(bytes);
+    }
+    return QString::fromLatin1(bytes);
+}
+
 RowRecord rowOfOneLine(const QString &line)
 {
     RowRecord row;
@@ -43,6 +55,12 @@ NmeaVerdict RowRecord::verdict() const
 
 QString RowRecord::detail() const
 {
+    if (lines.size() == 1) {
+        // As below, without the lists: one line is each row of a framed datagram.
+        const QString tag = Iec450::tagDetail(lines.first().tag);
+        const QString verdict = nmeaVerdictText(lines.first().check);
+        return tag.isEmpty() || verdict.isEmpty() ? tag + verdict : tag + QStringLiteral(", ") + verdict;
+    }
     QStringList parts;
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const LineRecord &line = lines.at(i);
@@ -93,9 +111,10 @@ RowRecord readRow(const QString &text)
         qsizetype end = at;
         while (end < text.size() && text.at(end) != QLatin1Char('\r') && text.at(end) != QLatin1Char('\n'))
             ++end;
-        const QString line = QStringView(text).sliced(at, end - at).trimmed().toString();
+        const QStringView line = QStringView(text).sliced(at, end - at).trimmed();
+        // A row of one line shares its text rather than copying it.
         if (!line.isEmpty())
-            row.lines.append(readLine(line));
+            row.lines.append(readLine(line.size() == text.size() ? text : line.toString()));
         at = end + 1;
     }
     return row;
@@ -131,7 +150,7 @@ DatagramRecord readDatagram(QByteArrayView datagram)
         while (end < rest.size() && rest.at(end) != '\r' && rest.at(end) != '\n')
             ++end;
         // Trimmed as a whole datagram's text is, Latin-1 blanks included.
-        const QString line = Iec450::lineText(rest.first(end).trimmed()).trimmed();
+        const QString line = framedLineText(rest.first(end).trimmed()).trimmed();
         if (!line.isEmpty())
             out.rows.append(rowOfOneLine(line));
         rest = rest.sliced(qMin(end + 1, rest.size()));

@@ -115,9 +115,12 @@ void Listutil::appendText(const QString &text)
 
 void Listutil::store(const FeedRow &row)
 {
-    const QByteArray text = row.text.toUtf8();
-    const QByteArray kinds = row.kinds.toUtf8();
-    const QByteArray bytes = text + kinds + row.detail.toUtf8();
+    // One array for the three parts, grown in place.
+    QByteArray bytes = row.text.toUtf8();
+    const qsizetype textSize = bytes.size();
+    bytes += row.kinds.toUtf8();
+    const qsizetype kindsSize = bytes.size() - textSize;
+    bytes += row.detail.toUtf8();
     if (m_blocks.empty() || m_blocks.back().size() + bytes.size() > m_blocks.back().capacity()) {
         QByteArray block;
         block.reserve(qMax(blockSize, bytes.size()));
@@ -126,8 +129,8 @@ void Listutil::store(const FeedRow &row)
     }
     m_blocks.back().append(bytes);
     m_rowStarts.push_back(m_end);
-    m_kindsStarts.push_back(m_end + text.size());
-    m_detailStarts.push_back(m_end + text.size() + kinds.size());
+    m_kindsStarts.push_back(m_end + textSize);
+    m_detailStarts.push_back(m_end + textSize + kindsSize);
     m_end += bytes.size();
     m_verdicts.push_back(row.verdict);
 }

@@ -220,6 +220,12 @@ void Recvutil::processData()
     QElapsedTimer slice;
     slice.start();
     int received = 0;
+    // A read's datagrams nearly always come from one sender: its address and
+    // port are written out once.
+    QHostAddress shownAddress;
+    quint16 shownPort = 0;
+    QString host;
+    QString sourcePort;
     // Every emission may reach slots that disconnect the receiver, so the socket
     // is looked at again before each datagram.
     // Read until none is left: asking before each read whether one is
@@ -239,10 +245,15 @@ void Recvutil::processData()
         DatagramRecord record =
             readDatagram(QByteArrayView(datagram.constData(), qMin<qint64>(bytesRead, datagram.size())));
         record.arrivalMs = QDateTime::currentMSecsSinceEpoch();
-        record.host = senderAddress.toString();
+        if (host.isNull() || senderAddress != shownAddress || senderPort != shownPort) {
+            shownAddress = senderAddress;
+            shownPort = senderPort;
+            host = senderAddress.toString();
+            sourcePort = QString::number(senderPort);
+        }
+        record.host = host;
         record.port = senderPort;
         emit sendMrDatagram(record);
-        const QString sourcePort = QString::number(senderPort);
         for (const RowRecord &row : qAsConst(record.rows)) {
             if (!udpSocket)
                 return;

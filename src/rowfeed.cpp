@@ -19,7 +19,9 @@ Rowfeed::Rowfeed(QObject *parent)
 
 void Rowfeed::add(const RowRecord &row)
 {
-    push({row.text, row.verdict(), row.kinds().join(QLatin1Char(' ')), row.detail()});
+    // One line has its own kind as its row's kinds, without a list to join.
+    const QString kinds = row.lines.size() == 1 ? row.lines.first().check.kind : row.kinds().join(QLatin1Char(' '));
+    push({row.text, row.verdict(), kinds, row.detail()});
 }
 
 void Rowfeed::addNotice(const QString &text)

@@ -55,6 +55,12 @@ void Sendutil::recvMsLiveTime(bool isLiveTime)
 void Sendutil::recvMsReplayActive(bool isReplayActive)
 {
     this->isReplayActive = isReplayActive;
+    // A replay is transmission, with or without templates: said at once,
+    // not only when its first sentence leaves.
+    if (isReplayActive && udpSocket && isTransmitting) {
+        emit sendMsConnectionStatus(QStringLiteral("Started"));
+        sendTransmissionInfo();
+    }
 }
 
 void Sendutil::recvMsReplaySentence(const QString &sentence)
@@ -260,9 +266,14 @@ void Sendutil::transmit(const QString &sentence)
             iec450LineCount = lineCount;
     }
 
+    emit sendMsNmeaData(QStringLiteral("Started"), echo, sourceIpAddress.toString(), QString());
+    sendTransmissionInfo();
+}
+
+void Sendutil::sendTransmissionInfo()
+{
     const QString sentencesText = QString::number(sentencesTotalNumber);
     const QString bytesText = QString::number(bytesTotalNumber);
-    emit sendMsNmeaData(QStringLiteral("Started"), echo, sourceIpAddress.toString(), QString());
     emit sendMsTransmissionData(sentencesText, bytesText);
     emit sendMsInfoMessage(QStringLiteral("Multicast Transmission in Progress On ")
                            + activeIface.humanReadableName() + QStringLiteral(" Interface , ")

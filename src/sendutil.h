@@ -31,6 +31,8 @@ signals:
     void sendMsNmeaData(const QString &connectionStatus, const QString &nmeaSentence,
                         const QString &sourceIp, const QString &sourcePort);
     void sendMsTransmissionData(const QString &sentencesTotalNumber, const QString &bytesTotalNumber);
+    // The status alone, without a row for the list.
+    void sendMsConnectionStatus(const QString &connectionStatus);
     void sendMsErrorMessage(const QString &ErrorMsg);
     void sendMsInfoMessage(const QString &InfoMsg);
 
@@ -60,6 +62,7 @@ private:
     void startSender();
     void startTxTimer();
     void transmit(const QString &sentence);
+    void sendTransmissionInfo();
 
     QUdpSocket *udpSocket = nullptr;
     QHostAddress grpIpAddress;

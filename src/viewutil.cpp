@@ -14,6 +14,7 @@ Viewutil::Viewutil(QObject *parent)
     m_msDepthNmeaSentence = QStringLiteral("$SDDPT,20.0,0.0,50.0*52");
     m_msWindNmeaSentence = QStringLiteral("$WIMWV,045.0,T,012.0,N,A*27");
     m_msReplaySpeed = 1;
+    m_msReplaySilenceSeconds = 10;
 
     connect(this, &Viewutil::sendMrClearData, this, [this] {
         m_mrFeed.clear();

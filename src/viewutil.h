@@ -105,6 +105,9 @@ class Viewutil : public QObject
     VIEWUTIL_PROPERTY(QString, msReplayPosition, MsReplayPosition)
     // Why nothing is recorded although recording was asked for; empty while it works.
     VIEWUTIL_PROPERTY(QString, mrRecordingProblem, MrRecordingProblem)
+    // The replay's "Skip Silences Longer Than N s": whether, and N.
+    VIEWUTIL_PROPERTY(bool, msReplaySkipSilences, MsReplaySkipSilences)
+    VIEWUTIL_PROPERTY(int, msReplaySilenceSeconds, MsReplaySilenceSeconds)
     // The controller puts every received row and every notice into the feed,
     // and counts the received lines in the statistics.
     Q_PROPERTY(QObject *mrFeed READ mrFeed CONSTANT)

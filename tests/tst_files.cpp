@@ -375,16 +375,30 @@ void TestFiles::replayInput_data()
     QTest::newRow("missing") << "none.txt" << QByteArray() << "Replay File Not Found: " << QStringList();
     QTest::newRow("folder") << "" << QByteArray() << "Replay File Is Not A File: " << QStringList();
     QTest::newRow("empty") << "empty.txt" << QByteArray("") << "Replay File Is Empty: " << QStringList();
-    QTest::newRow("binary") << "binary.bin" << QByteArray("$A*00\n\x7f" "ELF\0\0", 11) << "Replay File Is Not A Text File: "
+    QTest::newRow("binary") << "binary.bin" << QByteArray("$QA*00\n\x7f" "ELF\0\0", 12) << "Replay File Is Not A Text File: "
                             << QStringList();
     QTest::newRow("no sentences") << "notes.txt" << QByteArray("notes\n\nmore\n")
                                   << "Replay File Holds No NMEA Sentences, 3 Lines Skipped" << QStringList();
-    QTest::newRow("line too long") << "long.txt" << "$" + QByteArray(70000, 'X') + "\r\n$A*00"
+    QTest::newRow("line too long") << "long.txt" << "$Q" + QByteArray(70000, 'X') + "\r\n$QA*00"
                                    << "Replay Skipped Line 1: Longer Than A Datagram Can Hold (65507 Bytes)"
-                                   << QStringList{"$A*00"};
-    QTest::newRow("changed while replayed") << "growing.txt" << QByteArray("$A*00\n$B*00\n")
+                                   << QStringList{"$QA*00"};
+    // Noticed within a second, not when the next sentence is due.
+    QTest::newRow("changed while replayed") << "growing.txt"
+                                            << QByteArray("25.11.01:17.37.49: $QA*00\n25.11.01:17.37.52: $QB*00\n")
                                             << "Replay Stopped: The File Changed While It Was Replayed"
-                                            << QStringList{"$A*00", "$B*00"};
+                                            << QStringList{"$QA*00"};
+    // One second of 2,500 lines read in runs, a line too long where the second run starts.
+    QByteArray lines;
+    QStringList sent;
+    for (int i = 0; i < 2500; ++i) {
+        const QByteArray sentence = i == 1000 ? "$Q" + QByteArray(70000, 'X') : "$QA," + QByteArray::number(i) + "*00";
+        lines += "25.11.01:17.37.49: " + sentence + '\n';
+        if (i != 1000)
+            sent << QString::fromLatin1(sentence);
+    }
+    QTest::newRow("runs of a long second") << "runs.txt" << lines
+                                           << "Replay Skipped Line 1001: Longer Than A Datagram Can Hold (65507 Bytes)"
+                                           << sent;
 }
 
 // Each input the replay cannot use is named, and nothing unusable goes out.
@@ -403,10 +417,10 @@ void TestFiles::replayInput()
     connect(&replay, &Replayutil::sendSentence, this, [&](const QString &sentence) {
         got << sentence;
         if (name == QLatin1String("growing.txt") && file.open(QIODevice::Append))
-            file.write("$C*00\n"), file.close();
+            file.write("$QC*00\n"), file.close();
     });
     connect(&replay, &Replayutil::sendErrorMessage, this, [&](const QString &message) { errors << message; });
-    replay.start(path, 10, 1, false);
+    replay.start(path, 1, 1, false);
     QTRY_VERIFY(!replay.isActive());
     QVERIFY2(errors.value(0).startsWith(error), qPrintable(errors.join('|')));
     QCOMPARE(got, sent);

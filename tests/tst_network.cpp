@@ -381,6 +381,22 @@ void TestNetwork::transmitting()
     drain(listener.get());
     QTest::qWait(250);
     QVERIFY(drain(listener.get()).isEmpty());
+    // A replay is transmission: said at once, and so while it runs.
+    QFile file(program.dir.filePath(QStringLiteral("plain.txt")));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("25.11.01:17.37.49: $QCA,1*4E\n25.11.01:17.37.50: $QCB,2*4E\n");
+    file.close();
+    const qsizetype rows = program.msRows.size();
+    QStringList statuses;
+    const auto watch = connect(&program.view, &Viewutil::sendMsConnectionStatusChanged, this,
+                               [&] { statuses << program.view.msConnectionStatus(); });
+    // A path pasted from a terminal, quotes and all.
+    program.view.setMsReplayFilePath(QStringLiteral(" '%1'").arg(file.fileName()));
+    QCOMPARE(program.view.msConnectionStatus(), QStringLiteral("Started"));
+    QTRY_VERIFY(!program.view.msReplayActive());
+    disconnect(watch);
+    QCOMPARE(program.msRows.mid(rows), QStringList({"$QCA,1*4E", "$QCB,2*4E"}));
+    QVERIFY2(!statuses.contains(QStringLiteral("No Transmission")), qPrintable(statuses.join('|')));
 
     // Stop, then start again: counting starts afresh.
     program.view.setMsConnectionToggle(QStringLiteral("stop"));
@@ -445,8 +461,9 @@ void TestNetwork::iec450BetweenHosts()
              QVariant(QStringLiteral("EI0001")));
 }
 
-// A recording goes out at its recorded pace, with live time on the templates
-// beside it; live time is still on at the next start.
+// A recording, TAG blocks and all, goes out at its recorded pace with its
+// silences shortened, framed anew by the sender, with live time on the
+// templates beside it; live time and the shortening are kept for the next start.
 void TestNetwork::replaying()
 {
     Lab lab(QStringLiteral("eth0 198.51.100.1/26 198.51.100.2"), QStringLiteral("eth0"));
@@ -458,11 +475,15 @@ void TestNetwork::replaying()
     Program program;
     QFile file(program.dir.filePath(QStringLiteral("capture.txt")));
     QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("25.11.01:17.37.49: $QCA,1*00\r\n25.11.01:17.37.49: $QCB,2*00\r\n\r\n"
+    file.write("25.11.01:17.37.49: $QCA,1*00\r\n25.11.01:17.37.49: \\s:EI0001,n:5*09\\$QCB,2*00\r\n\r\n"
                "25.11.01:17.37.50: No NMEA Data Received From Multicast Source\r\n"
-               "25.11.01:17.37.50: $QCC,3*00\r\n25.11.01:17.37.52: $QCD,4*00");
+               "25.11.01:17.37.50: \\s:EI0001,n:6*00\\$QCC,3*00\r\n25.11.01:17.37.52: $QCD,4*00");
     file.close();
     program.view.setMsLiveTime(true);
+    program.view.setMsIec450Identity(QStringLiteral("QC0001"));
+    program.view.setMsIec450Enabled(true);
+    program.view.setMsReplaySkipSilences(true);
+    program.view.setMsReplaySilenceSeconds(1);
     const QString zda = program.view.msPositionZdaNmeaSentence();
     program.startSender(false, {zda});
     QElapsedTimer clock;
@@ -478,7 +499,12 @@ void TestNetwork::replaying()
 
     QStringList replayed;
     QList<qint64> times;
-    for (const auto &[data, at] : got) {
+    int lineCount = 0;
+    for (const auto &[datagram, at] : got) {
+        const QByteArray tag = Iec450::tagBlock(QStringLiteral("QC0001"), ++lineCount);
+        QVERIFY2(datagram.startsWith(QByteArray("UdPbC", 6) + tag), datagram.constData());
+        const QByteArray data = datagram.mid(6 + tag.size()).trimmed();
+        QVERIFY(program.msRows.contains(QString::fromLatin1(tag + data)));
         if (data.startsWith("$QC")) {
             replayed << QString::fromLatin1(data);
             times << at;
@@ -486,21 +512,22 @@ void TestNetwork::replaying()
             // The template with today's UTC date, as shown in its row.
             const QString date = QDateTime::currentDateTimeUtc().toString(QStringLiteral("dd,MM,yyyy"));
             QCOMPARE(QString::fromLatin1(data).section(',', 2, 4), date);
-            QVERIFY(program.msRows.contains(QString::fromLatin1(data)));
         }
     }
     QCOMPARE(replayed, QStringList({"$QCA,1*00", "$QCB,2*00", "$QCC,3*00", "$QCD,4*00"}));
-    const QList<qint64> expected{0, 500, 1000, 3000};
+    // The silence of two seconds shortened to one.
+    const QList<qint64> expected{0, 500, 1000, 2000};
     for (int i = 0; i < 4; ++i)
         QVERIFY2(qAbs(times.at(i) - times.at(0) - expected.at(i)) <= 150, qPrintable(QString::number(times.at(i))));
-    for (const QString &row : replayed)
-        QVERIFY(program.msRows.contains(row));
-    QCOMPARE(program.view.msReplayPosition(), QStringLiteral("Line 6 of 6, 2 Skipped"));
-    QVERIFY(program.msInfos.contains(QStringLiteral("Replay Finished, 4 Sentences Sent, 2 Lines Skipped")));
+    QCOMPARE(program.view.msReplayPosition(), QStringLiteral("Line 6 of 6, 2 Skipped, 1 With Damaged TAG Block"));
+    QVERIFY(program.msInfos.contains(
+        QStringLiteral("Replay Finished, 4 Sentences Sent, 2 Lines Skipped, 1 With Damaged TAG Block")));
 
     Viewutil view;
     Controlutil again(&view, {program.dir.filePath(QStringLiteral("settings")), {}, {}});
     QVERIFY(view.msLiveTime());
+    QVERIFY(view.msReplaySkipSilences());
+    QCOMPARE(view.msReplaySilenceSeconds(), 1);
 }
 
 // Three groups scanned at once, one silent, two sources on one of them and a

@@ -809,34 +809,59 @@ void TestRules::liveTime()
 
 void TestRules::replaySteps_data()
 {
-    // Each step as its due time, '-' for a line skipped, 'L' for one too long.
+    // Each step as its due time ('t' after it: sent without its damaged TAG
+    // block), '-' for a line skipped, 'L' for one too long. The lines are
+    // scheduled in runs of runLines (0: all at once); stamps are Berlin's.
     QTest::addColumn<QStringList>("lines");
     QTest::addColumn<int>("txInterval");
     QTest::addColumn<int>("speed");
+    QTest::addColumn<int>("maxSilence");
+    QTest::addColumn<int>("runLines");
     QTest::addColumn<QString>("steps");
     const auto at = [](const char *time, const char *sentence) {
         return QStringLiteral("25.11.01:17.%1: %2").arg(QLatin1String(time), QLatin1String(sentence));
     };
-    const QStringList paced{at("37.49", "$A*00"), at("37.50", "$B*00"), at("37.52", "$C*00")};
-    QTest::newRow("pace from prefixes") << paced << 100 << 1 << "0 1000 3000";
-    QTest::newRow("twice the speed") << paced << 100 << 2 << "0 500 1500";
-    const QStringList crowded{at("37.49", "$A*00"), at("37.49", "$B*00"), at("37.49", "$C*00"),
-                              at("37.49", "$D*00"), at("37.50", "$E*00")};
-    QTest::newRow("spread within a second") << crowded << 100 << 1 << "0 250 500 750 1000";
-    QTest::newRow("spread at ten times") << crowded << 100 << 10 << "0 25 50 75 100";
+    const QStringList paced{at("37.49", "$QA*00"), at("37.50", "$QB*00"), at("37.52", "$QC*00")};
+    QTest::newRow("pace from prefixes") << paced << 100 << 1 << 0 << 0 << "0 1000 3000";
+    QTest::newRow("twice the speed") << paced << 100 << 2 << 0 << 0 << "0 500 1500";
+    const QStringList crowded{at("37.49", "$QA*00"), at("37.49", "$QB*00"), at("37.49", "$QC*00"),
+                              at("37.49", "$QD*00"), at("37.50", "$QE*00")};
+    QTest::newRow("spread within a second") << crowded << 100 << 1 << 0 << 0 << "0 250 500 750 1000";
+    QTest::newRow("spread at ten times") << crowded << 100 << 10 << 0 << 0 << "0 25 50 75 100";
+    QTest::newRow("a second across runs") << crowded << 100 << 1 << 0 << 2 << "0 250 500 750 1000";
     QTest::newRow("lines skipped") << QStringList{"", at("37.49", "No NMEA Data Received From Multicast Source"),
-                                                  at("37.49", "$A*00\r"), "garbage", "$B*00", at("37.50", "!C*00")}
-                                   << 100 << 1 << "- - 0 - 500 1000";
-    QTest::newRow("stamp going back") << QStringList{at("37.49", "$A*00"), at("37.48", "$B*00")} << 100 << 1 << "0 1000";
-    QTest::newRow("over midnight") << QStringList{"25.12.31:23.59.59: $A*00", "26.01.01:00.00.00: $B*00"} << 100
-                                   << 1 << "0 1000";
-    QTest::newRow("no time: Tx interval") << QStringList{"$A*00", "$B*00\r", "", "$C*00"} << 200 << 1 << "0 200 - 400";
-    QTest::newRow("no time, twice the speed") << QStringList{"$A*00", "$B*00", at("37.49", "$C*00")} << 200 << 2
-                                              << "0 100 200";
-    QTest::newRow("as fast as possible") << QStringList(12, QStringLiteral("$A*00")) << 200 << 0
+                                                  at("37.49", "$QA*00\r"), "garbage", "$A*00", "$QB*00",
+                                                  at("37.50", "!QC*00")}
+                                   << 100 << 1 << 0 << 0 << "- - 0 - - 500 1000";
+    QTest::newRow("stamp going back") << QStringList{at("37.49", "$QA*00"), at("37.48", "$QB*00")} << 100 << 1 << 0 << 0
+                                      << "0 1000";
+    QTest::newRow("over midnight") << QStringList{"25.12.31:23.59.59: $QA*00", "26.01.01:00.00.00: $QB*00"} << 100
+                                   << 1 << 0 << 0 << "0 1000";
+    // Clocks go forward at 02:00 on 30 March 2025 and back at 03:00 on 26 October.
+    QTest::newRow("spring forward") << QStringList{"25.03.30:01.59.59: $QA*00", "25.03.30:03.00.00: $QB*00",
+                                                   "25.03.30:03.00.02: $QC*00"}
+                                    << 100 << 1 << 0 << 0 << "0 1000 3000";
+    QTest::newRow("fall back") << QStringList{"25.10.26:01.59.59: $QA*00", "25.10.26:02.30.00: $QB*00",
+                                              "25.10.26:02.59.59: $QC*00", "25.10.26:02.00.30: $QD*00",
+                                              "25.10.26:03.00.00: $QE*00"}
+                               << 100 << 1 << 0 << 0 << "0 1801000 3600000 3631000 7201000";
+    const QStringList quiet{at("37.49", "$QA*00"), at("38.49", "$QB*00"), at("38.51", "$QC*00")};
+    QTest::newRow("silence kept") << quiet << 100 << 1 << 0 << 0 << "0 60000 62000";
+    QTest::newRow("silences skipped") << quiet << 100 << 1 << 10 << 0 << "0 10000 12000";
+    QTest::newRow("silences skipped at twice the speed") << quiet << 100 << 2 << 1 << 0 << "0 500 1000";
+    QTest::newRow("IEC 61162-450 capture")
+        << QStringList{at("37.49", "\\s:EI0001,n:5*09\\$HEHDT,90.0,T*16"),
+                       at("37.49", "\\s:EI0001,n:6*00\\$HEHDT,90.0,T*16"), "\\s:EI0001,n:7*0B\\!QC*00",
+                       at("37.50", "\\s:EI0001,n:8*00"), at("37.50", "\\s:EI0001,n:9$QD*00")}
+        << 100 << 1 << 0 << 0 << "0 333t 666 - -";
+    QTest::newRow("no time: Tx interval") << QStringList{"$QA*00", "$QB*00\r", "", "$QC*00"} << 200 << 1 << 0 << 0
+                                          << "0 200 - 400";
+    QTest::newRow("no time, twice the speed") << QStringList{"$QA*00", "$QB*00", at("37.49", "$QC*00")} << 200 << 2
+                                              << 0 << 0 << "0 100 200";
+    QTest::newRow("as fast as possible") << QStringList(12, QStringLiteral("$QA*00")) << 200 << 0 << 0 << 0
                                          << "0 0 0 0 0 0 0 0 0 0 1 1";
-    QTest::newRow("longer than a datagram") << QStringList{'$' + QString(65507, 'X'), '$' + QString(65506, 'X')} << 100
-                                            << 1 << "L 0";
+    QTest::newRow("longer than a datagram") << QStringList{"$Q" + QString(65506, 'X'), "$Q" + QString(65505, 'X')}
+                                            << 100 << 1 << 0 << 0 << "L 0";
 }
 
 void TestRules::replaySteps()
@@ -844,16 +869,35 @@ void TestRules::replaySteps()
     QFETCH(QStringList, lines);
     QFETCH(int, txInterval);
     QFETCH(int, speed);
+    QFETCH(int, maxSilence);
+    QFETCH(int, runLines);
     QFETCH(QString, steps);
+    const ReplayPace pace{txInterval, speed, maxSilence, QTimeZone("Europe/Berlin")};
+    QVERIFY(pace.zone.isValid());
+    const qsizetype run = runLines > 0 ? runLines : lines.size();
     ReplayState state;
     QStringList got;
-    for (const ReplayStep &step : replaySchedule(lines, txInterval, speed, state)) {
-        got << (step.kind == ReplayStep::Send ? QString::number(step.dueMs)
-                                              : QLatin1String(step.kind == ReplayStep::TooLong ? "L" : "-"));
-        // What goes out is the sentence alone, without its stamp or line end.
-        if (step.kind == ReplayStep::Send)
-            QVERIFY2(step.sentence.size() > 65000 || QRegularExpression("^[$!][A-Z]\\*00$").match(step.sentence).hasMatch(),
-                     qPrintable(step.sentence));
+    for (qsizetype from = 0; from < lines.size(); from += run) {
+        // The rest of a second past the run, as the replay looks ahead for it.
+        const auto after = [&](qint64 second) {
+            qint64 count = 0;
+            for (qsizetype i = from + run; i < lines.size(); ++i) {
+                const ReplayLine line = readReplayLine(lines.at(i));
+                if (line.kind == ReplayStep::Send && line.second >= 0 && line.second != second)
+                    break;
+                count += line.kind == ReplayStep::Send;
+            }
+            return count;
+        };
+        for (const ReplayStep &step : replaySchedule(lines.mid(from, run), pace, state, after)) {
+            got << (step.kind == ReplayStep::Send ? QString::number(step.dueMs) + (step.damagedTag ? "t" : "")
+                                                  : QLatin1String(step.kind == ReplayStep::TooLong ? "L" : "-"));
+            // What goes out is the sentence alone, without stamp, TAG block or line end.
+            if (step.kind == ReplayStep::Send)
+                QVERIFY2(step.sentence.size() > 65000
+                             || QRegularExpression("^[$!][A-Z]{2}[A-Z0-9,.]*\\*[0-9A-F]{2}$").match(step.sentence).hasMatch(),
+                         qPrintable(step.sentence));
+        }
     }
     QCOMPARE(got.join(' '), steps);
 }
