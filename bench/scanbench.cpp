@@ -8,6 +8,8 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QThread>
 
 #include <cstdio>
@@ -16,6 +18,7 @@
 #include "benchparts.h"
 #include "benchsupport.h"
 #include "controlutil.h"
+#include "iec450.h"
 #include "mainwindowharness.h"
 #include "scanmodel.h"
 #include "scanplan.h"
@@ -71,8 +74,28 @@ struct Flow
     bool ok = false;
 };
 
+// For the blaster's --datagrams and --groups=16: datagram i goes to group
+// i % 16, from source EI0001 or EI0002 in turn, each with its line count.
+bool writeScanDatagrams(const QString &path)
+{
+    static const char *const sentences[] = {"$HEHDT,271.4,T*2F", "!AIVDM,1,1,,A,13aG?P0P00PD;88MD5MTDww@2<0L,0*71",
+                                            "$GPRMC,101530.00,A,5321.5012,N,00613.9913,E,12.1,271.4,140326,1.2,W,A*17",
+                                            "$SDDPT,18.6,0.5,50.0*5A"};
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    for (int round = 0; round < 2 * 999; ++round) {
+        for (int group = 0; group < 16; ++group) {
+            const QString identity = round % 2 ? QStringLiteral("EI0002") : QStringLiteral("EI0001");
+            if (!writeDatagram(file, Iec450::sentenceDatagram(sentences[(round + group) % 4], identity, round / 2 + 1)))
+                return false;
+        }
+    }
+    return file.flush();
+}
+
 // The framed traffic of 16 groups into one receiver.
-Flow flow(const BenchSetup &setup, const QStringList &childArgs, int rate, int seconds)
+Flow flow(const BenchSetup &setup, const QStringList &childArgs, int rate, int seconds, const QString &datagrams)
 {
     Flow result;
     Child child;
@@ -82,7 +105,7 @@ Flow flow(const BenchSetup &setup, const QStringList &childArgs, int rate, int s
     Peer peer;
     const QStringList args{QStringLiteral("blast"), kFirstGroup, QString::number(kFirstPort), setup.addressB,
                            QString::number(rate), QString::number(seconds), QStringLiteral("--groups=16"),
-                           QStringLiteral("--iec450")};
+                           QStringLiteral("--datagrams=") + datagrams};
     if (!peer.start(setup.hostB, setup.blaster, args) || !peer.waitFinished((seconds + 20) * 1000)) {
         std::fprintf(stderr, "qcx_bench: blaster failed: %s\n", qPrintable(peer.errorOutput()));
         return result;
@@ -159,13 +182,17 @@ bool runScanBench(const BenchSetup &setup)
                 "loop) takes it, then the whole program offscreen with the Network Scan tab shown and scanning "
                 "the preset. CPU: user+system time of the receiving process over the sending time.\n\n",
                 rate, seconds);
+    QTemporaryDir inputDir;
+    const QString datagrams = inputDir.path() + QStringLiteral("/scan.bin");
+    if (!inputDir.isValid() || !writeScanDatagrams(datagrams))
+        return false;
     std::printf("| receiver | delivered / sent | loss | CPU | CPU per line | lag p99 | lag max |\n");
     std::printf("|---|---:|---:|---:|---:|---:|---:|\n");
     const Flow bare = flow(setup, {QStringLiteral("--role"), QStringLiteral("bare"), kFirstGroup,
                                    QString::number(kFirstPort), setup.addressA, QStringLiteral("16")},
-                           rate, seconds);
+                           rate, seconds, datagrams);
     const Flow scan = flow(setup, {QStringLiteral("--role"), QStringLiteral("scan"), QStringLiteral("iec450")},
-                           rate, seconds);
+                           rate, seconds, datagrams);
     for (const Flow *run : {&bare, &scan}) {
         const bool isScan = run == &scan;
         std::printf("| %s | %lld / %lld | %.3f%% | %.1f%% | %.2f µs | %s | %s |\n",
