@@ -28,10 +28,12 @@ bool runReceiveBench(const BenchSetup &setup);
 bool runRowsBench(const BenchSetup &setup);
 bool runTransmitBench(const BenchSetup &setup);
 bool runStartupBench(const BenchSetup &setup);
+bool runScanBench(const BenchSetup &setup);
 
 // Child roles, started by the orchestrators as "qcx_bench --role NAME ARGS".
 int runBareReceiverRole(const QStringList &args);
 int runCoreReceiverRole(const QStringList &args);
 int runAppReceiverRole(const QStringList &args);
+int runScanReceiverRole(const QStringList &args);
 int runSenderRole(const QStringList &args, bool wholeProgram);
 int runStartupRole(int argc, char **argv);

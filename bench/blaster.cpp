@@ -1,7 +1,7 @@
 // The benchmarks' peer host, with plain POSIX sockets so that the figures do
 // not depend on the Qt code under test. Every mode is bounded in count and time.
 //
-//   qcx_blaster blast GROUP PORT LOCAL-ADDR RATE SECONDS [--fixed80|--datagrams=FILE]
+//   qcx_blaster blast GROUP PORT LOCAL-ADDR RATE SECONDS [--fixed80|--datagrams=FILE] [--groups=N]
 //       Sends RATE lines a second for SECONDS to GROUP:PORT out of the
 //       interface that holds LOCAL-ADDR (TTL 1), paced against an absolute
 //       1 ms schedule: at each millisecond it sends the datagrams due by then.
@@ -10,7 +10,8 @@
 //       them; with --fixed80 every sentence is 80 characters; with
 //       --datagrams those of FILE in turn, each after its length in two bytes
 //       (little-endian), a line being each LF in them (at least one a
-//       datagram). Prints
+//       datagram). --groups=N sends the datagrams in turn to N groups from
+//       GROUP and N ports from PORT on. Prints
 //           SENT <lines> <microseconds> <largest burst>
 //
 //   qcx_blaster stamp GROUP PORT LOCAL-ADDR SECONDS MAX-COUNT [IDLE-MS]
@@ -116,19 +117,30 @@ std::vector<std::string> readDatagrams(const char *path)
 
 int runBlast(int argc, char **argv)
 {
-    const bool fixed80 = argc == 8 && std::strcmp(argv[7], "--fixed80") == 0;
-    const bool fromFile = argc == 8 && std::strncmp(argv[7], "--datagrams=", 12) == 0;
-    if (argc != 7 && !fixed80 && !fromFile)
-        fail("blast GROUP PORT LOCAL-ADDR RATE SECONDS [--fixed80|--datagrams=FILE]");
+    bool fixed80 = false;
+    const char *file = nullptr;
+    long groups = 1;
+    for (int i = 7; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--fixed80") == 0 && !file)
+            fixed80 = true;
+        else if (std::strncmp(argv[i], "--datagrams=", 12) == 0 && !fixed80)
+            file = argv[i] + 12;
+        else if (std::strncmp(argv[i], "--groups=", 9) == 0)
+            groups = parseNumber(argv[i] + 9, 1, 64);
+        else
+            argc = 0;
+    }
+    if (argc < 7)
+        fail("blast GROUP PORT LOCAL-ADDR RATE SECONDS [--fixed80|--datagrams=FILE] [--groups=N]");
     const in_addr group = parseAddress(argv[2]);
-    const long port = parseNumber(argv[3], 1, 65535);
+    const long port = parseNumber(argv[3], 1, 65536 - groups);
     const in_addr local = parseAddress(argv[4]);
     const long rate = parseNumber(argv[5], 1, 200000);
     const long seconds = parseNumber(argv[6], 1, 120);
 
     std::vector<std::string> datagrams;
-    if (fromFile) {
-        datagrams = readDatagrams(argv[7] + 12);
+    if (file) {
+        datagrams = readDatagrams(file);
     } else {
         datagrams = fixed80 ? fixed80Sentences() : mixedSentences();
         for (std::string &datagram : datagrams)
@@ -139,7 +151,13 @@ int runBlast(int argc, char **argv)
         lines.push_back(std::max<long long>(1, std::count(datagram.begin(), datagram.end(), '\n')));
 
     const int fd = openSender(local);
-    const sockaddr_in destination = destinationOf(group, port);
+    std::vector<sockaddr_in> destinations;
+    for (long g = 0; g < groups; ++g) {
+        in_addr address{};
+        address.s_addr = htonl(ntohl(group.s_addr) + static_cast<uint32_t>(g));
+        destinations.push_back(destinationOf(address, port + g));
+    }
+    size_t to = 0;
     const long long total = static_cast<long long>(rate) * seconds;
     const long long start = monotonicNanos();
     const long long deadline = start + (seconds + 10) * 1000000000LL;
@@ -153,10 +171,10 @@ int runBlast(int argc, char **argv)
             break;
         const long long due = std::min(total, (now - start) * rate / 1000000000LL);
         largestBurst = std::max(largestBurst, due - sent);
-        for (; sent < due; next = (next + 1) % datagrams.size()) {
+        for (; sent < due; next = (next + 1) % datagrams.size(), to = (to + 1) % destinations.size()) {
             const std::string &datagram = datagrams[next];
-            if (sendto(fd, datagram.data(), datagram.size(), 0, reinterpret_cast<const sockaddr *>(&destination),
-                       sizeof destination)
+            if (sendto(fd, datagram.data(), datagram.size(), 0, reinterpret_cast<const sockaddr *>(&destinations[to]),
+                       sizeof destinations[to])
                 != static_cast<ssize_t>(datagram.size()))
                 fail("sendto");
             sent += lines[next];

@@ -1,7 +1,7 @@
 // Performance benchmarks of Quaycast Tool; see bench/README.md.
 //
 //   qcx_bench [--quick] [--framed] [--rates=R,...] [--receivers=bare,core,app,qcx,qcx-json]
-//             [receive] [rows] [transmit] [startup]
+//             [receive] [rows] [transmit] [startup] [scan]
 //
 // Runs the named parts (all when none is named) inside host A of
 // bench/harness/netns-run.sh and prints a Markdown report. The receivers and
@@ -71,6 +71,10 @@ int runRole(int argc, char **argv)
         QGuiApplication app(argc, argv);
         return role == QLatin1String("app") ? runAppReceiverRole(args) : runSenderRole(args, true);
     }
+    if (role == QLatin1String("scan")) {
+        QGuiApplication app(argc, argv);
+        return runScanReceiverRole(args);
+    }
     std::fprintf(stderr, "qcx_bench: unknown role %s\n", argv[2]);
     return 2;
 }
@@ -109,7 +113,7 @@ int main(int argc, char **argv)
     }
     if (parts.isEmpty())
         parts = QStringList{QStringLiteral("receive"), QStringLiteral("rows"), QStringLiteral("transmit"),
-                            QStringLiteral("startup")};
+                            QStringLiteral("startup"), QStringLiteral("scan")};
 
     QTemporaryDir home;
     if (!home.isValid())
@@ -154,6 +158,8 @@ int main(int argc, char **argv)
             done = runTransmitBench(setup);
         else if (part == QLatin1String("startup"))
             done = runStartupBench(setup);
+        else if (part == QLatin1String("scan"))
+            done = runScanBench(setup);
         else
             std::fprintf(stderr, "qcx_bench: unknown part %s\n", qPrintable(part));
         std::fflush(stdout);

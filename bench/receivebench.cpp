@@ -24,6 +24,7 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 
 #include <atomic>
@@ -93,33 +94,40 @@ void startApplicationLog()
 
 int runBareReceiverRole(const QStringList &args)
 {
-    if (args.size() != 3)
+    // group port local-address [groups]: with groups, that many groups and
+    // ports from group and port on, one socket each.
+    if (args.size() != 3 && args.size() != 4)
         return 2;
     const QString refusal = netnsRefusal();
     if (!refusal.isEmpty()) {
         std::fprintf(stderr, "qcx_bench: %s\n", qPrintable(refusal));
         return 2;
     }
-    in_addr group{};
+    const int groups = args.size() == 4 ? args.at(3).toInt() : 1;
+    in_addr first{};
     in_addr local{};
-    inet_pton(AF_INET, qPrintable(args.at(0)), &group);
+    inet_pton(AF_INET, qPrintable(args.at(0)), &first);
     inet_pton(AF_INET, qPrintable(args.at(2)), &local);
-    const int fd = socket(AF_INET, SOCK_DGRAM, 0);
-    const int on = 1;
-    setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    sockaddr_in bound{};
-    bound.sin_family = AF_INET;
-    bound.sin_addr = group;
-    bound.sin_port = htons(args.at(1).toUShort());
-    ip_mreq membership{};
-    membership.imr_multiaddr = group;
-    membership.imr_interface = local;
-    timeval wake{0, 100000};
-    if (fd < 0 || bind(fd, reinterpret_cast<sockaddr *>(&bound), sizeof bound) != 0
-        || setsockopt(fd, IPPROTO_IP, IP_ADD_MEMBERSHIP, &membership, sizeof membership) != 0
-        || setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &wake, sizeof wake) != 0) {
-        std::perror("qcx_bench bare receiver");
-        return 2;
+    std::vector<pollfd> fds;
+    for (int g = 0; g < groups; ++g) {
+        in_addr group{};
+        group.s_addr = htonl(ntohl(first.s_addr) + uint32_t(g));
+        const int fd = socket(AF_INET, SOCK_DGRAM, 0);
+        const int on = 1;
+        setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+        sockaddr_in bound{};
+        bound.sin_family = AF_INET;
+        bound.sin_addr = group;
+        bound.sin_port = htons(quint16(args.at(1).toUShort() + g));
+        ip_mreq membership{};
+        membership.imr_multiaddr = group;
+        membership.imr_interface = local;
+        if (fd < 0 || bind(fd, reinterpret_cast<sockaddr *>(&bound), sizeof bound) != 0
+            || setsockopt(fd, IPPROTO_IP, IP_ADD_MEMBERSHIP, &membership, sizeof membership) != 0) {
+            std::perror("qcx_bench bare receiver");
+            return 2;
+        }
+        fds.push_back({fd, POLLIN, 0});
     }
 
     std::atomic<long long> count{0};
@@ -127,10 +135,14 @@ int runBareReceiverRole(const QStringList &args)
     std::thread loop([&] {
         static char buffer[65536];
         while (!stop.load(std::memory_order_relaxed)) {
+            if (poll(fds.data(), fds.size(), 100) <= 0)
+                continue;
             // Lines, as the other receivers count them: one for each LF.
-            const ssize_t got = recvfrom(fd, buffer, sizeof buffer, 0, nullptr, nullptr);
-            if (got > 0)
-                count.fetch_add(std::count(buffer, buffer + got, '\n'), std::memory_order_relaxed);
+            for (const pollfd &p : fds) {
+                ssize_t got = 0;
+                while ((p.revents & POLLIN) && (got = recvfrom(p.fd, buffer, sizeof buffer, MSG_DONTWAIT, nullptr, nullptr)) >= 0)
+                    count.fetch_add(std::count(buffer, buffer + got, '\n'), std::memory_order_relaxed);
+            }
         }
     });
 
@@ -150,7 +162,8 @@ int runBareReceiverRole(const QStringList &args)
     }
     stop = true;
     loop.join();
-    close(fd);
+    for (const pollfd &p : fds)
+        close(p.fd);
     return 0;
 }
 

@@ -790,6 +790,7 @@ QString stepReplay()
     }
     view.setMsConnectionToggle(QStringLiteral("stop"));
     return figures.join(QStringLiteral("; "));
+}
 
 // Hostile TAG input: every datagram names another source, every second one
 // in a block with a wrong checksum. The list is first filled to its bound

@@ -7,6 +7,7 @@ ApplicationWindow {
 
     property alias recvTab: recvTab
     property alias sendTab: sendTab
+    property alias scanTab: scanTab
 
     width: 800
     height: 600
@@ -53,6 +54,15 @@ ApplicationWindow {
                     height: 40
                     width: recvTabBtn.implicitWidth + 20
                     onClicked: rootAppWin.setSendTabStyle()
+                }
+
+                CustomTabButton {
+                    id: scanTabBtn
+                    objectName: "scanTabBtn"
+                    text: "Network Scan"
+                    height: 40
+                    width: recvTabBtn.implicitWidth + 20
+                    onClicked: rootAppWin.setScanTabStyle()
                 }
             }
 
@@ -107,6 +117,12 @@ ApplicationWindow {
                 id: sendTab
                 objectName: "sendTab"
             }
+
+            ScanTab {
+                id: scanTab
+                objectName: "scanTab"
+                onOpenInReceiver: function(group, port) { rootAppWin.openInReceiver(group, port) }
+            }
         }
     }
 
@@ -156,12 +172,34 @@ ApplicationWindow {
         recvTabBtn.backgroundColor = styleUtil.activeTabColor
         recvTab.color = styleUtil.activeTabColor
         sendTabBtn.backgroundColor = styleUtil.inactiveTabColor
+        scanTabBtn.backgroundColor = styleUtil.inactiveTabColor
     }
 
     function setSendTabStyle() {
         sendTabBtn.backgroundColor = styleUtil.activeTabColor
         sendTab.color = styleUtil.activeTabColor
         recvTabBtn.backgroundColor = styleUtil.inactiveTabColor
+        scanTabBtn.backgroundColor = styleUtil.inactiveTabColor
+    }
+
+    function setScanTabStyle() {
+        scanTabBtn.backgroundColor = styleUtil.activeTabColor
+        scanTab.color = styleUtil.activeTabColor
+        recvTabBtn.backgroundColor = styleUtil.inactiveTabColor
+        sendTabBtn.backgroundColor = styleUtil.inactiveTabColor
+    }
+
+    // A group of the scan in the receiver tab, connected; the scan goes on.
+    function openInReceiver(group, port) {
+        if (!viewutil)
+            return
+        recvTab.mrGrpIpAddress = group
+        recvTab.mrGrpPortNumber = port
+        tabBar.currentIndex = 0
+        setRecvTabStyle()
+        viewutil.mrGrpIpAddress = group
+        viewutil.mrGrpPortNumber = port
+        viewutil.mrConnectionToggle = "connect"
     }
 
     function initializeAppSettings() {

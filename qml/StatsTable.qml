@@ -11,6 +11,9 @@ Item {
     // Each column's width as a part of the table's width.
     property var parts: []
     property string selectedKey: ""
+    // Captions sort the rows on a click; a table whose rows belong below
+    // one another keeps its order.
+    property bool sortable: true
     signal rowChosen(string key)
 
     implicitHeight: header.height + 120
@@ -31,10 +34,15 @@ Item {
             implicitHeight: 26
             flat: true
             text: model.display
-            Accessible.name: "Sort by " + model.display
+            // A caption kept aside for reuse shows nothing and has no node.
+            property bool pooled: false
+            TableView.onPooled: pooled = true
+            TableView.onReused: pooled = false
+            Accessible.ignored: pooled
+            Accessible.name: root.sortable ? "Sort by " + model.display : model.display
             Accessible.onPressAction: clicked()
             onClicked: {
-                if (!root.model)
+                if (!root.model || !root.sortable)
                     return
                 if (root.model.sortColumn === index)
                     root.model.sortDescending = !root.model.sortDescending

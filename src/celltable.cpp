@@ -142,6 +142,8 @@ QVariant Celltable::data(const QModelIndex &index, int role) const
         return row.stale;
     case KeyRole:
         return row.key;
+    case LevelRole:
+        return row.level;
     default:
         return QVariant();
     }
@@ -158,5 +160,5 @@ QVariant Celltable::headerData(int section, Qt::Orientation orientation, int rol
 
 QHash<int, QByteArray> Celltable::roleNames() const
 {
-    return {{Qt::DisplayRole, "display"}, {SortRole, "sortValue"}, {StaleRole, "stale"}, {KeyRole, "key"}};
+    return {{Qt::DisplayRole, "display"}, {SortRole, "sortValue"}, {StaleRole, "stale"}, {KeyRole, "key"}, {LevelRole, "level"}};
 }

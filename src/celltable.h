@@ -19,7 +19,7 @@ class Celltable : public QAbstractTableModel
     Q_PROPERTY(bool sortDescending READ sortDescending WRITE setSortDescending NOTIFY sortChanged)
 
 public:
-    enum Role { SortRole = Qt::UserRole + 1, StaleRole, KeyRole };
+    enum Role { SortRole = Qt::UserRole + 1, StaleRole, KeyRole, LevelRole };
 
     struct Row
     {
@@ -27,6 +27,7 @@ public:
         QVariantList values;  // what sorts, one per column
         QStringList texts;    // what shows, one per column
         bool stale = false;
+        int level = 0;  // 1: a row below the one before it, as a source below its group
     };
 
     explicit Celltable(const QStringList &captions, QObject *parent = nullptr);

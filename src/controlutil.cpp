@@ -31,6 +31,7 @@ Controlutil::Controlutil(Viewutil *viewutil, const ControlutilPaths &paths, QObj
     , m_prefsutil(paths.settingsDirectory)
     , m_recvutil(this)
     , m_saveutil(paths.captureDirectory, paths.fallbackCaptureDirectory)
+    , m_scanmodel(&m_prefsutil)
 {
     qInfo() << "Controlutil initialized";
     // Read before the view is connected: loading them is no change to save.
@@ -82,6 +83,9 @@ void Controlutil::makeConnections()
     connect(view, &Viewutil::sendSaveAppSettings, this, &Controlutil::recvSaveAppSettings);
     connect(view, &Viewutil::sendMrAllowOsChooseIfaceStatusChanged, this, &Controlutil::recvMrOsSelectInterfaceStatus);
     connect(view, &Viewutil::sendMsAllowOsChooseIfaceStatusChanged, this, &Controlutil::recvMsOsSelectInterfaceStatus);
+    // The scan places its sockets as the receiver does.
+    connect(view, &Viewutil::sendMrAllowOsChooseIfaceStatusChanged, this,
+            [this] { m_scanmodel.setOsSelectAllowed(m_viewutil->mrAllowOsChooseIfaceStatus()); });
     connect(view, &Viewutil::sendMsIec450EnabledChanged, this, &Controlutil::recvMsIec450);
     connect(view, &Viewutil::sendMsIec450IdentityChanged, this, &Controlutil::recvMsIec450);
     connect(view, &Viewutil::sendMsLiveTimeChanged, this, &Controlutil::recvMsLiveTime);

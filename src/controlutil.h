@@ -10,6 +10,7 @@
 #include "recvutil.h"
 #include "replayutil.h"
 #include "saveutil.h"
+#include "scanmodel.h"
 #include "sendutil.h"
 #include "validateutil.h"
 
@@ -31,10 +32,14 @@ struct ControlutilPaths
 class Controlutil : public QObject
 {
     Q_OBJECT
+    // The Network Scan tab's model.
+    Q_PROPERTY(QObject *scan READ scan CONSTANT)
 
 public:
     explicit Controlutil(Viewutil *viewutil, QObject *parent = nullptr);
     Controlutil(Viewutil *viewutil, const ControlutilPaths &paths, QObject *parent = nullptr);
+
+    Scanmodel *scan() { return &m_scanmodel; }
 
 signals:
     void sendMrValidateConnect(QString grpIpAddress, QString grpPortNumber);
@@ -107,4 +112,6 @@ private:
     Replayutil m_replayutil;
     Sendutil m_sendutil;
     Saveutil m_saveutil;
+    // Goes first, leaving every group it joined.
+    Scanmodel m_scanmodel;
 };

@@ -56,9 +56,14 @@ qint64 RecentGaps::median() const
     return sorted[size_t(size / 2)];
 }
 
+qint64 staleAfterMs(qint64 recentIntervalMs)
+{
+    return std::max(staleIntervals * recentIntervalMs, staleFloorMs);
+}
+
 bool isStale(qint64 recentIntervalMs, qint64 lastMs, qint64 nowMs)
 {
-    return nowMs - lastMs > std::max(staleIntervals * recentIntervalMs, staleFloorMs);
+    return nowMs - lastMs > staleAfterMs(recentIntervalMs);
 }
 
 double rateOf(const SecondCounts &counts, qint64 count, qint64 firstMs, qint64 nowMs)

@@ -37,6 +37,8 @@ struct RecentGaps
 // for at least two seconds. Its rate is over the last ten whole seconds, or
 // over the time since its first sentence while ten have not yet passed.
 bool isStale(qint64 recentIntervalMs, qint64 lastMs, qint64 nowMs);
+// How long after its last sentence such a stream turns stale.
+qint64 staleAfterMs(qint64 recentIntervalMs);
 // Milliseconds since the clock was made, the counters' clock unless a test hands in its own.
 std::function<qint64()> monotonicClock();
 double rateOf(const SecondCounts &counts, qint64 count, qint64 firstMs, qint64 nowMs);

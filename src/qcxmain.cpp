@@ -17,6 +17,7 @@
 #include "logutil.h"
 #include "qcxlisten.h"
 #include "qcxreplay.h"
+#include "qcxscan.h"
 #include "qcxsend.h"
 #include "signalpipe.h"
 
@@ -37,6 +38,7 @@ struct Command
 int runListen(const ParsedArguments &arguments);
 int runSend(const ParsedArguments &arguments);
 int runReplay(const ParsedArguments &arguments);
+int runScan(const ParsedArguments &arguments);
 
 const OptionSpec kIface{"--iface", true};
 const OptionSpec kLog{"--log", false};
@@ -79,6 +81,21 @@ const Command kCommands[] = {
      "  --iec450 ID     IEC 61162-450 framing with source identity ID\n",
      {kIface, kLog, kHelp, {"--speed", true}, {"--loop", false}, {"--iec450", true}},
      runReplay},
+    {"scan", "see which of many groups carry data, from whom, and what is lost",
+     "qcx scan [GROUP:PORT ...] [--preset iec450|iec450-all] [--iface NAME] [--duration SEC] [--json]",
+     "Joins the groups given and those of the preset (iec450 when neither is\n"
+     "given) on one interface for SEC seconds, then prints the table of the\n"
+     "window's Network Scan tab: per group its name, lines, rate, sources and\n"
+     "state, below it per source (TAG identity s: and host) the sentence kinds,\n"
+     "lost, duplicated and reordered lines, restarts, damaged TAG blocks and\n"
+     "latency. SIGINT or SIGTERM ends it early with what was found.\n\n"
+     "  --preset P      iec450: 239.192.0.1-16 on ports 60001-60016 (MISC, TGTD,\n"
+     "                  SATD, NAVD, VDRD, RCOM, TIME, PROP, USR1-USR8);\n"
+     "                  iec450-all: the 64 reserved groups 239.192.0.1-64\n"
+     "  --duration SEC  how long to listen (default 10)\n"
+     "  --json          one JSON document, as the window's Copy and Save give it\n",
+     {kIface, kLog, kHelp, {"--preset", true}, {"--duration", true}, {"--json", false}},
+     runScan},
 };
 
 const char *const kCommonOptions =
@@ -101,7 +118,7 @@ QString overview()
 {
     QString text = QStringLiteral("Usage: qcx COMMAND [ARGUMENTS] [OPTIONS]\n"
                                   "       qcx --help | qcx COMMAND --help | qcx --version\n\n"
-                                  "Quaycast Tool's receiver, sender and replay on the command line.\n\n"
+                                  "Quaycast Tool's receiver, sender, replay and network scan on the command line.\n\n"
                                   "Commands:\n");
     for (const Command &command : kCommands)
         text += QStringLiteral("  %1%2\n").arg(QLatin1String(command.name), -9).arg(QLatin1String(command.summary));
@@ -296,6 +313,47 @@ int runReplay(const ParsedArguments &arguments)
     if (!replay.start())
         return replay.status();
     return runLoop(replay);
+}
+
+int runScan(const ParsedArguments &arguments)
+{
+    ScanOptions options;
+    if (arguments.has("--preset")) {
+        // By the ids only; the window's labels are the tab's.
+        const QString preset = arguments.value("--preset");
+        for (const ScanPreset &known : scanPresets()) {
+            if (preset == QLatin1String(known.id))
+                options.targets = presetTargets(preset);
+        }
+        if (options.targets.isEmpty())
+            return usageError(QStringLiteral("--preset needs iec450 or iec450-all, not \"%1\"").arg(preset));
+    } else if (arguments.positional.isEmpty()) {
+        options.targets = presetTargets(QStringLiteral("iec450"));
+    }
+    for (const QString &argument : arguments.positional) {
+        ScanTarget target;
+        const QString error = parseScanEntry(argument, target);
+        if (!error.isEmpty())
+            return usageError(QStringLiteral("%1: %2").arg(error, argument));
+        if (!options.targets.contains(target))
+            options.targets << target;
+    }
+    QString error = interfaceError(arguments);
+    options.interfaceName = arguments.value("--iface");
+    options.json = arguments.has("--json");
+    // A timer's longest wait, some 24 days.
+    if (error.isEmpty() && arguments.has("--duration"))
+        error = parseNumber(QStringLiteral("--duration"), arguments.value("--duration"), 0.1, 2000000,
+                            options.durationSeconds);
+    if (!error.isEmpty())
+        return usageError(error);
+
+    startLog(arguments);
+    Linewriter out(STDOUT_FILENO);
+    Qcxscan scan(options, &out);
+    if (!scan.start())
+        return Failed;
+    return runLoop(scan);
 }
 
 } // namespace

@@ -160,7 +160,8 @@ QVector<Sourcestats::Source> Sourcestats::sources()
         }
         s.rate = rateOf(t.seconds, s.lines, t.firstMs, nowMs);
         s.sinceLastMs = nowMs - t.lastMs;
-        s.stale = isStale(t.gaps.median(), t.lastMs, nowMs);
+        s.intervalMs = t.gaps.median();
+        s.stale = isStale(s.intervalMs, t.lastMs, nowMs);
         out.append(s);
     }
     return out;

@@ -43,6 +43,7 @@ public:
         qint64 latencyMaxMs = -1;
         double rate = 0;
         qint64 sinceLastMs = 0;
+        qint64 intervalMs = 0;  // the recent interval the stale rule goes by
         bool stale = false;
         QMap<QString, qint64> kinds;
     };

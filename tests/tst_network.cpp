@@ -1,7 +1,11 @@
 #include <QDir>
 #include <QElapsedTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QNetworkDatagram>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QtEndian>
 #include <QSettings>
 #include <QSignalSpy>
@@ -16,6 +20,7 @@
 
 #include "controlutil.h"
 #include "iec450.h"
+#include "scanmodel.h"
 #include "viewutil.h"
 
 // The receiver and the sender as the window drives them, through the view
@@ -200,6 +205,7 @@ private slots:
     void transmitting();
     void iec450BetweenHosts();
     void replaying();
+    void scanning();
 };
 
 void TestNetwork::initTestCase()
@@ -389,7 +395,9 @@ void TestNetwork::transmitting()
     QCOMPARE(program.view.msConnectionStatus(), QStringLiteral("Started"));
     QTRY_VERIFY(!program.view.msReplayActive());
     disconnect(watch);
-    QCOMPARE(program.msRows.mid(rows), QStringList({"$QCA,1*4E", "$QCB,2*4E"}));
+    // Nothing between the replay's start and its last sentence; the ticks say
+    // "No NMEA Data To Send ..." again once it has ended.
+    QCOMPARE(program.msRows.mid(rows, 2), QStringList({"$QCA,1*4E", "$QCB,2*4E"}));
     QVERIFY2(!statuses.contains(QStringLiteral("No Transmission")), qPrintable(statuses.join('|')));
 
     // Stop, then start again: counting starts afresh.
@@ -522,6 +530,102 @@ void TestNetwork::replaying()
     QVERIFY(view.msLiveTime());
     QVERIFY(view.msReplaySkipSilences());
     QCOMPARE(view.msReplaySilenceSeconds(), 1);
+}
+
+// Three groups scanned at once, one silent, two sources on one of them and a
+// line lost between another's: the window's map and qcx scan --json side by
+// side, and the receiver on a scanned group meanwhile. Every join is gone
+// after Stop Scan and when the program goes.
+void TestNetwork::scanning()
+{
+    Lab lab(QStringLiteral("eth0 198.51.100.1/26 198.51.100.2"), QStringLiteral("eth0"));
+    QVERIFY2(lab.ok(), qPrintable(lab.error()));
+    auto peer = peerSocket(Lab::peer(0), false);
+    QVERIFY(peer);
+    Inside inH(Lab::host());
+    const auto joinedGroups = [] {
+        QProcess ip;
+        ip.start(QStringLiteral("ip"), {QStringLiteral("-n"), Lab::host(), QStringLiteral("maddr"), QStringLiteral("show"),
+                                        QStringLiteral("dev"), QStringLiteral("eth0")});
+        ip.waitForFinished(5000);
+        static const QRegularExpression group(QStringLiteral("inet\\s+(239\\.192\\.0\\.\\d+)"));
+        QStringList groups;
+        for (auto it = group.globalMatch(QString::fromLatin1(ip.readAllStandardOutput())); it.hasNext();)
+            groups << it.next().captured(1);
+        groups.sort();
+        return groups.join(QLatin1Char(' '));
+    };
+    const QStringList targets{"239.192.0.1:60001", "239.192.0.2:60002", "239.192.0.4:60004"};
+    QProcess qcx;
+    qcx.start(QStringLiteral("ip"), QStringList{"netns", "exec", Lab::host(), QStringLiteral(QCX_PATH), "scan"} + targets
+                                        + QStringList{"--duration", "4", "--json"});
+    QTRY_COMPARE(joinedGroups(), QStringLiteral("239.192.0.1 239.192.0.2 239.192.0.4"));
+
+    auto program = std::make_unique<Program>();
+    Scanmodel *scan = program->control->scan();
+    scan->setPreset(QStringLiteral("No preset"));
+    scan->setEntries(targets.join(QLatin1Char('\n')));
+    QVERIFY(scan->start());
+    QVERIFY(scan->running());
+    QCOMPARE(joinedGroups(), QStringLiteral("239.192.0.1 239.192.0.2 239.192.0.4"));
+    QVERIFY(scan->status().endsWith(QLatin1String("Receiving Multicast On eth0 Interface")));
+    program->view.setMrGrpIpAddress(QStringLiteral("239.192.0.2"));
+    program->view.setMrGrpPortNumber(QStringLiteral("60002"));
+    program->view.setMrConnectionToggle(QStringLiteral("connect"));
+    QTRY_COMPARE(program->view.mrConnectionStatus(), QStringLiteral("Connected"));
+
+    const auto send = [&peer](const char *group, quint16 port, const char *identity, int k, const char *sentence) {
+        peer->writeDatagram(Iec450::sentenceDatagram(sentence, QLatin1String(identity), k), QHostAddress(QLatin1String(group)), port);
+    };
+    for (int k = 1; k <= 5; ++k)
+        send("239.192.0.1", 60001, "EI0001", k, "$HEHDT,90.0,T*16");
+    for (int k : {1, 2, 3})
+        send("239.192.0.2", 60002, "EI0001", k, "$AIVDM,1*00");
+    for (int k : {1, 2, 4})
+        send("239.192.0.2", 60002, "EI0002", k, "$GPGGA,1*00");
+    QTRY_COMPARE((scan->refresh(), scan->rowCount()), 6);
+    QStringList map;
+    for (int row = 0; row < scan->rowCount(); ++row) {
+        QStringList cells;
+        for (int column : {0, 1, 2, 5, 6, 9, 10})
+            cells << scan->index(row, column).data().toString();
+        map << cells.join(QLatin1Char(','));
+    }
+    QCOMPARE(map, QStringList({"MISC,239.192.0.1:60001,5,1,,active,",
+                               "  EI0001,198.51.100.2,5,HEHDT 5,0 / 0 / 0 / 0,active,",
+                               "TGTD,239.192.0.2:60002,6,2,,active,",
+                               "  EI0001,198.51.100.2,3,AIVDM 3,0 / 0 / 0 / 0,active,",
+                               "  EI0002,198.51.100.2,3,GPGGA 3,1 / 0 / 0 / 0,active,GP unusual on TGTD",
+                               "NAVD,239.192.0.4:60004,0,0,,silent,"}));
+    // The same document from the tab and from the command line, rates apart.
+    const auto document = [](const QByteArray &json) {
+        QJsonArray groups = QJsonDocument::fromJson(json).object().value("groups").toArray();
+        for (QJsonValueRef group : groups) {
+            QJsonObject object = group.toObject();
+            object.remove(QStringLiteral("rate"));
+            group = object;
+        }
+        return groups;
+    };
+    const QJsonArray groups = document(scan->json().toUtf8());
+    QCOMPARE(groups.size(), 3);
+    QCOMPARE(groups.at(1)["sources"].toArray().at(1)["lost"].toInt(), 1);
+    QCOMPARE(groups.at(2)["lines"].toInt(), 0);
+    QVERIFY(qcx.waitForFinished(10000));
+    QCOMPARE(qcx.exitCode(), 0);
+    QCOMPARE(document(qcx.readAllStandardOutput()), groups);
+    // The receiver saw its group's lines while the scan counted them.
+    QTRY_COMPARE(program->mrRows.filter(QStringLiteral("EI0002")).size(), 3);
+
+    scan->stop();
+    QVERIFY(!scan->running());
+    QCOMPARE(joinedGroups(), QStringLiteral("239.192.0.2"));
+    program->view.setMrConnectionToggle(QStringLiteral("disconnect"));
+    QCOMPARE(joinedGroups(), QString());
+    QVERIFY(scan->start());
+    QCOMPARE(joinedGroups(), QStringLiteral("239.192.0.1 239.192.0.2 239.192.0.4"));
+    program.reset();
+    QCOMPARE(joinedGroups(), QString());
 }
 
 QTEST_GUILESS_MAIN(TestNetwork)

@@ -25,6 +25,8 @@
 #include "controlutil.h"
 #include "jsonutil.h"
 #include "linerecord.h"
+#include "scanmodel.h"
+#include "scanplan.h"
 #include "settingskeys.h"
 #include "statsmodel.h"
 #include "viewutil.h"
@@ -617,6 +619,60 @@ private slots:
         // The walk reached every window.
         for (const QString &name : {QStringLiteral("Default Tx Interval"), QStringLiteral("Terms & Conditions"), message})
             QVERIFY2(names.contains(name), qPrintable(name));
+    }
+
+    // The map and its alarms as the scan counts them (no socket: the counts
+    // are filled here), the alarm line read out as it changes, and a group
+    // taken into the receiver tab.
+    void scanMapAlarmsAndOpenInReceiver()
+    {
+        QVERIFY(start());
+        QVERIFY(click(item("scanTabBtn")));
+        QCOMPARE(item("tabBar")->property("currentIndex").toInt(), 2);
+        QCOMPARE(item("startScanBtn")->property("enabled"), QVariant(true));
+        // Offscreen no screen reader listens; what it would read is the alert's name,
+        // and a change of that name is what Qt Quick announces.
+        QAccessible::setActive(true);
+        const auto alert = [this] {
+            QAccessibleInterface *node = QAccessible::queryAccessibleInterface(item("alarmsLbl"));
+            return node && node->role() == QAccessible::AlertMessage ? node->text(QAccessible::Name) : QString();
+        };
+        Scanmodel *scan = m_control->scan();
+        const QVector<ScanTarget> preset = presetTargets(QStringLiteral("iec450"));
+        scan->scan()->counts().reset({preset.at(1), preset.at(3)});
+        const auto arrive = [scan](int group, const QByteArray &line) {
+            DatagramRecord record = readDatagram(line);
+            record.host = QStringLiteral("198.51.100.2");
+            scan->scan()->counts().add(group, record);
+            scan->refresh();
+        };
+        arrive(0, "$GPGGA,1*00");
+        arrive(1, "$GPGGA,1*00");
+        QCOMPARE(scan->rowCount(), 4);
+        QCOMPARE(scan->index(0, 0).data().toString(), QStringLiteral("TGTD"));
+        QCOMPARE(scan->index(1, 0).data().toString(), QStringLiteral("  (no TAG)"));
+        QCOMPARE(scan->index(1, 10).data().toString(), QStringLiteral("GP unusual on TGTD"));
+        QCOMPARE(scan->index(3, 10).data().toString(), QString());
+        const QString alarm = QStringLiteral("Alarms: TGTD (239.192.0.2:60002) stale since ");
+        QCOMPARE(alert(), QStringLiteral("Alarms: none"));
+        QTRY_VERIFY_WITH_TIMEOUT((scan->refresh(), alert().startsWith(alarm)), 5000);
+        QVERIFY(alert().contains(QLatin1String("; NAVD (239.192.0.4:60004) stale since ")));
+        QVERIFY(scan->index(0, 9).data(Celltable::StaleRole).toBool());
+        arrive(0, "$GPGGA,2*00");
+        arrive(1, "$GPGGA,2*00");
+        QCOMPARE(alert(), QStringLiteral("Alarms: none"));
+        QCOMPARE(scan->index(0, 9).data().toString(), QStringLiteral("active"));
+
+        // A source's row opens its group; the controller's requests stay here, so no socket opens.
+        item("scanTab")->setProperty("selectedKey", QStringLiteral("239.192.0.4:60004\n\n198.51.100.2"));
+        m_control->blockSignals(true);
+        QVERIFY(click(item("openInReceiverBtn")));
+        m_control->blockSignals(false);
+        QCOMPARE(item("tabBar")->property("currentIndex").toInt(), 0);
+        QCOMPARE(onPage(false, "grpIpTextField")->property("text").toString(), QStringLiteral("239.192.0.4"));
+        QCOMPARE(onPage(false, "grpPortTextField")->property("text").toString(), QStringLiteral("60004"));
+        QCOMPARE(m_view->mrGrpIpAddress(), QStringLiteral("239.192.0.4"));
+        QCOMPARE(m_view->mrConnectionToggle(), QStringLiteral("connect"));
     }
 
     void closingMainWindowSavesAndQuits()

@@ -176,7 +176,10 @@ void TestQcx::status_data()
     QTest::newRow("interval") << QStringList{"send", kTarget, "--interval", "0.05", sentence} << 2 << "--interval";
     QTest::newRow("replay speed") << QStringList{"replay", "/dev/null", kTarget, "--speed", "3"} << 2 << "--speed";
     QTest::newRow("unknown interface") << QStringList{"listen", kTarget, "--iface", "eth9"} << 2 << "eth9";
-    QTest::newRow("no command") << QStringList{"scan"} << 2 << "unknown command";
+    QTest::newRow("no command") << QStringList{"probe"} << 2 << "unknown command";
+    QTest::newRow("scan, second group bad") << QStringList{"scan", kTarget, "239.001.001.010:60001"} << 2
+                                            << "Invalid or Empty Multicast Group IP Address";
+    QTest::newRow("scan preset") << QStringList{"scan", "--preset", "iec"} << 2 << "--preset";
     QTest::newRow("replay of a missing file") << QStringList{"replay", "/nonexistent.txt", kTarget} << 1
                                               << "Replay File Not Found: /nonexistent.txt";
     QTest::newRow("nothing within the time-out") << QStringList{"listen", kTarget, "--timeout", "0.5"} << 3

@@ -1,3 +1,6 @@
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QSignalSpy>
 #include <QRegularExpression>
 #include <QTest>
@@ -16,6 +19,8 @@
 #include "nmeastats.h"
 #include "replayschedule.h"
 #include "saveutil.h"
+#include "scancounts.h"
+#include "scanplan.h"
 #include "sendutil.h"
 #include "sourcestats.h"
 #include "statsmodel.h"
@@ -55,6 +60,10 @@ private slots:
     void replaySteps();
     void statistics_data();
     void statistics();
+    void scanPlan_data();
+    void scanPlan();
+    void scanCounts_data();
+    void scanCounts();
 };
 
 void TestRules::socketDetails_data()
@@ -593,6 +602,175 @@ void TestRules::statistics()
     const QVector<double> history = stats.history();
     if (now >= 10000 + parts0(sentences) && !sentences.contains(QStringLiteral("reset")))
         QCOMPARE(std::accumulate(history.end() - 10, history.end(), 0.0) / 10, stats.total().rate);
+}
+
+void TestRules::scanPlan_data()
+{
+    // "preset ID N": its Nth group; "count ID": how many; "note GROUP KIND":
+    // the talker note; "list A|B": free entries, '|' between lines.
+    QTest::addColumn<QString>("ask");
+    QTest::addColumn<QString>("answer");
+    QTest::newRow("16 groups") << "count iec450" << "16";
+    QTest::newRow("by the tab's label") << "count IEC 61162-450 (16 groups)" << "16";
+    QTest::newRow("64 groups") << "count iec450-all" << "64";
+    QTest::newRow("by the tab's label, 64") << "count IEC 61162-450 (all 64 reserved)" << "64";
+    QTest::newRow("unknown preset") << "count iec" << "0";
+    const QStringList names{"MISC", "TGTD", "SATD", "NAVD", "VDRD", "RCOM", "TIME", "PROP", "USR1", "USR2",
+                            "USR3", "USR4", "USR5", "USR6", "USR7", "USR8"};
+    for (int i = 0; i < names.size(); ++i)
+        QTest::addRow("group %d", i + 1) << QStringLiteral("preset iec450 %1").arg(i)
+                                         << QStringLiteral("239.192.0.%1:%2 %3").arg(i + 1).arg(60001 + i).arg(names.at(i));
+    QTest::newRow("17 by number") << "preset iec450-all 16" << "239.192.0.17:60017 17";
+    QTest::newRow("64 by number") << "preset iec450-all 63" << "239.192.0.64:60064 64";
+    QTest::newRow("GP position on targets") << "note TGTD GPGGA" << "GP unusual on TGTD";
+    QTest::newRow("AIS on targets") << "note TGTD AIVDM" << "";
+    QTest::newRow("radar targets") << "note TGTD RATTM" << "";
+    QTest::newRow("heading on sensors") << "note SATD HEHDT" << "";
+    QTest::newRow("AIS on sensors") << "note SATD AIVDM" << "AI unusual on SATD";
+    QTest::newRow("GP position on navigation") << "note NAVD GPRMC" << "";
+    QTest::newRow("time from GNSS") << "note TIME GNZDA" << "";
+    QTest::newRow("engines on propulsion") << "note PROP ERRPM" << "";
+    QTest::newRow("heading on propulsion") << "note PROP HEHDT" << "HE unusual on PROP";
+    QTest::newRow("user group takes any") << "note USR3 GPGGA" << "";
+    QTest::newRow("proprietary tells no talker") << "note TGTD PGRM" << "";
+    QTest::newRow("no sentence tells no talker") << "note TGTD other" << "";
+    QTest::newRow("entries, blanks and repeats")
+        << "list 239.192.1.20:61020|  |239.192.0.3:60003 |239.192.1.20:61020|239.192.0.40:60040"
+        << "239.192.1.20:61020 ;239.192.0.3:60003 SATD;239.192.0.40:60040 40";
+    QTest::newRow("entry with octal-looking group")
+        << "list 239.192.0.1:60001|239.001.001.010:60001"
+        << "Invalid or Empty Multicast Group IP Address: 239.001.001.010:60001";
+    QTest::newRow("entry with low port") << "list 239.192.0.1:80" << "Invalid or Empty Group Port Number: 239.192.0.1:80";
+    QTest::newRow("entry without port") << "list 239.192.0.1" << "Invalid or Empty Group Port Number: 239.192.0.1";
+}
+
+void TestRules::scanPlan()
+{
+    QFETCH(QString, ask);
+    const QString verb = ask.section(QLatin1Char(' '), 0, 0);
+    const QString rest = ask.section(QLatin1Char(' '), 1);
+    QString answer;
+    if (verb == QLatin1String("count")) {
+        answer = QString::number(presetTargets(rest).size());
+    } else if (verb == QLatin1String("preset")) {
+        const ScanTarget t = presetTargets(rest.section(QLatin1Char(' '), 0, 0)).value(rest.section(QLatin1Char(' '), 1).toInt());
+        answer = t.address() + QLatin1Char(' ') + t.name;
+    } else if (verb == QLatin1String("note")) {
+        answer = talkerNote(rest.section(QLatin1Char(' '), 0, 0), rest.section(QLatin1Char(' '), 1));
+    } else {
+        const ScanList list = parseScanList(QString(rest).replace(QLatin1Char('|'), QLatin1Char('\n')));
+        QStringList targets;
+        for (const ScanTarget &t : list.targets)
+            targets << t.address() + QLatin1Char(' ') + t.name;
+        answer = list.error.isEmpty() ? targets.join(QLatin1Char(';')) : list.error;
+    }
+    QTEST(answer, "answer");
+}
+
+void TestRules::scanCounts_data()
+{
+    // Framed lines "GROUP fields" on the groups TGTD, NAVD and VDRD, 100 ms
+    // apart; ">ms" lets the clock run on. What each group shows, and the alarms
+    // with the clock time each went stale.
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<QString>("groups");
+    QTest::addColumn<QStringList>("alarms");
+    const auto every = [](int group, int n) {
+        QStringList lines;
+        for (int k = 1; k <= n; ++k)
+            lines << QStringLiteral("%1 s:EI0001,n:%2").arg(group).arg(k);
+        return lines;
+    };
+    QTest::newRow("active, silent") << every(0, 10) + QStringList{">100"}
+                                    << "TGTD active 10 EI0001 active|NAVD silent 0|VDRD silent 0" << QStringList();
+    QTest::newRow("quiet three intervals, under 2 s") << every(0, 10) + QStringList{">1900"}
+                                                      << "TGTD active 10 EI0001 active|NAVD silent 0|VDRD silent 0"
+                                                      << QStringList();
+    const QStringList staleAlarms{"TGTD (239.192.0.2:60002) stale since 2900",
+                                  "TGTD EI0001 from 198.51.100.2 stale since 2900"};
+    QTest::newRow("stale past 2 s") << every(0, 10) + QStringList{">1901"}
+                                    << "TGTD stale 10 EI0001 stale|NAVD silent 0|VDRD silent 0" << staleAlarms;
+    QTest::newRow("recovered") << every(0, 10) + QStringList{">5000", "0 s:EI0001,n:11", ">100"}
+                               << "TGTD active 11 EI0001 active|NAVD silent 0|VDRD silent 0" << QStringList();
+    QStringList slow;
+    for (int k = 1; k <= 5; ++k)
+        slow << QStringLiteral("1 s:EI0002,n:%1").arg(k) << QStringLiteral(">900");
+    QTest::newRow("slow group, three intervals") << slow + QStringList{">2000"}
+                                                 << "TGTD silent 0|NAVD active 5 EI0002 active|VDRD silent 0"
+                                                 << QStringList();
+    QTest::newRow("slow group, past three intervals")
+        << slow + QStringList{">2001"} << "TGTD silent 0|NAVD stale 5 EI0002 stale|VDRD silent 0"
+        << QStringList{"NAVD (239.192.0.4:60004) stale since 7000", "NAVD EI0002 from 198.51.100.2 stale since 7000"};
+    QTest::newRow("two sources, one quiet")
+        << every(2, 10) + QStringList{"2 s:EI0003,n:1", ">1000", "2 s:EI0003,n:2", ">1000", "2 s:EI0003,n:3", ">1001"}
+        << "TGTD silent 0|NAVD silent 0|VDRD active 13 EI0001 stale EI0003 active"
+        << QStringList{"VDRD EI0001 from 198.51.100.2 stale since 2900"};
+}
+
+void TestRules::scanCounts()
+{
+    QFETCH(QStringList, lines);
+    const qint64 wallBase = 1700000000000;
+    qint64 clock = 0;
+    Scancounts counts([&clock] { return clock; }, [&clock, wallBase] { return wallBase + clock; });
+    counts.reset({presetTargets(QStringLiteral("iec450")).at(1), presetTargets(QStringLiteral("iec450")).at(3),
+                  presetTargets(QStringLiteral("iec450")).at(4)});
+    for (const QString &line : lines) {
+        if (line.startsWith(QLatin1Char('>'))) {
+            clock += line.mid(1).toLongLong();
+            continue;
+        }
+        DatagramRecord record = readDatagram(tagged(line.section(QLatin1Char(' '), 1)));
+        record.host = QStringLiteral("198.51.100.2");
+        counts.add(line.section(QLatin1Char(' '), 0, 0).toInt(), record);
+        clock += 100;
+    }
+    const ScanReport report = counts.report();
+    QStringList groups;
+    for (const ScanReport::Group &g : report.groups) {
+        QString text = QStringLiteral("%1 %2 %3").arg(g.target.name, scanStateText(g.state)).arg(g.lines);
+        for (const ScanReport::Source &s : g.sources)
+            text += QStringLiteral(" %1 %2").arg(s.counts.identity, s.counts.stale ? "stale" : "active");
+        groups << text;
+    }
+    QTEST(groups.join(QLatin1Char('|')), "groups");
+    // The times as the wall clock read when each went stale.
+    QStringList expected;
+    QFETCH(QStringList, alarms);
+    for (const QString &alarm : qAsConst(alarms)) {
+        const qint64 at = alarm.section(QLatin1Char(' '), -1).toLongLong();
+        expected << alarm.section(QLatin1Char(' '), 0, -2) + QLatin1Char(' ')
+                + QDateTime::fromMSecsSinceEpoch(wallBase + at).toString(QStringLiteral("HH:mm:ss"));
+    }
+    QCOMPARE(scanAlarms(report), expected);
+    // The map marks the same rows stale with a symbol, and notes the heading
+    // talker where it is unusual.
+    int staleRows = 0;
+    for (const Celltable::Row &row : scanRows(report)) {
+        staleRows += row.stale && row.texts.at(9).startsWith(QStringLiteral("\u26a0 stale ")) ? 1 : 0;
+        if (row.level == 1)
+            QCOMPARE(row.texts.last(), row.key.startsWith(QLatin1String("239.192.0.2:")) ? "HE unusual on TGTD" : "");
+    }
+    QCOMPARE(staleRows, expected.size());
+
+    // The document of Copy, Save and qcx scan --json: exactly its keys.
+    const QJsonObject document = QJsonDocument::fromJson(scanJson(report)).object();
+    QCOMPARE(document.keys(), QStringList{"groups"});
+    const QJsonArray jsonGroups = document.value("groups").toArray();
+    QCOMPARE(jsonGroups.size(), 3);
+    for (qsizetype i = 0; i < jsonGroups.size(); ++i) {
+        const QJsonObject g = jsonGroups.at(i).toObject();
+        QCOMPARE(g.keys(), QStringList({"group", "lines", "name", "port", "rate", "sources"}));
+        QCOMPARE(g.value("name").toString(), report.groups.at(i).target.name);
+        QCOMPARE(g.value("lines").toInteger(), report.groups.at(i).lines);
+        for (const QJsonValue &value : g.value("sources").toArray()) {
+            const QJsonObject source = value.toObject();
+            QCOMPARE(source.keys(), QStringList({"damaged", "duplicated", "host", "kinds", "latency_ms", "lines", "lost",
+                                                 "reordered", "restarts", "s"}));
+            QVERIFY(source.value("latency_ms").isNull());
+            QCOMPARE(source.value("kinds").toObject().value("HEHDT").toInteger(), source.value("lines").toInteger());
+        }
+    }
 }
 
 QTEST_GUILESS_MAIN(TestRules)

@@ -1,5 +1,5 @@
 // Takes the pictures of docs/: the two pages with sentences flowing, the
-// Settings window and the About window, from the real main window with the
+// network scan of a small bridge, the Settings window and the About window, from the real main window with the
 // real controller. It opens sockets, so it runs only inside the test hosts:
 //
 //   xvfb-run -a -s "-screen 0 1024x768x24" \
@@ -11,6 +11,7 @@
 #include <QElapsedTimer>
 #include <QImage>
 
+#include "iec450.h"
 #include "mainwindowharness.h"
 #include "netnsguard.h"
 #include "netnslab.h"
@@ -133,6 +134,48 @@ int main(int argc, char *argv[])
     pump(3200);
     ok = save(win, outDir + QStringLiteral("/sender.png")) && ok;
     MainWindowHarness::click(MainWindowHarness::findItem(sendTab, QStringLiteral("stopBtn")));
+
+    // Network scan: the 16 groups of the preset, six of them fed by peers as
+    // bridge equipment would feed them, one of which stops early and turns
+    // stale; a GPS position on the targets group is noted.
+    MainWindowHarness::click(main.item("scanTabBtn"));
+    QQuickItem *scanTab = main.item("scanTab");
+    pump(200);
+    MainWindowHarness::click(MainWindowHarness::findItem(scanTab, QStringLiteral("startScanBtn")));
+    struct Feed
+    {
+        int group;
+        const char *identity;
+        QByteArray sentence;
+        int count;
+    };
+    const QList<Feed> feeds{{1, "EI0001", "$HEHDT,271.4,T*2F", 40},
+                            {2, "AI0001", "!AIVDM,1,1,,A,13aG?P0P00PD;88MD5MTDww@2<0L,0*71", 40},
+                            {2, "GP0001", "$GPGGA,101530.00,5321.5012,N,00613.9913,E,1,08,0.9,12.3,M,46.1,M,,*5D", 20},
+                            {3, "HE0001", "$HEHDT,271.5,T*2E", 40},
+                            {4, "GP0002", "$GPRMC,101530.00,A,5321.5012,N,00613.9913,E,12.1,271.4,140326,1.2,W,A*17", 40},
+                            {4, "SD0001", "$SDDPT,18.6,0.5,50.0*5A", 40},
+                            {5, "VR0001", "$VRTXT,01,01,01,VDR OK", 8},
+                            {7, "GP0003", "$GPZDA,101530.00,14,03,2026,00,00*60", 40}};
+    std::vector<std::unique_ptr<McastPeer>> feeders;
+    for (const Feed &feed : feeds) {
+        QList<QByteArray> datagrams;
+        for (int k = 1; k <= feed.count; ++k)
+            datagrams << Iec450::sentenceDatagram(feed.sentence, QLatin1String(feed.identity), k);
+        const QString group = QStringLiteral("239.192.0.%1").arg(feed.group);
+        feeders.push_back(std::make_unique<McastPeer>());
+        if (!feeders.back()->startSender(shipHostB(), group, quint16(60000 + feed.group), shipAddressB(), datagrams, 0,
+                                         200, 100)) {
+            qWarning() << "peer failed:" << feeders.back()->errorOutput();
+            return 1;
+        }
+    }
+    for (const auto &feeder : feeders)
+        feeder->waitFinished(15000);
+    scanTab->setProperty("selectedKey", QStringLiteral("239.192.0.2:60002"));
+    pump(700);
+    ok = save(win, outDir + QStringLiteral("/scan.png")) && ok;
+    MainWindowHarness::click(MainWindowHarness::findItem(scanTab, QStringLiteral("stopScanBtn")));
 
     // Settings window, with a few options on.
     main.view()->setMrSaveGrpIpAddStatus(true);
