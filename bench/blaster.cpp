@@ -291,13 +291,7 @@ int runSendLoop(int argc, char **argv)
         list.push_back(pool[static_cast<size_t>(i) % pool.size()]);
 
     const int fd = openSender(local);
-    std::vector<sockaddr_in> destinations;
-    for (long g = 0; g < groups; ++g) {
-        in_addr address{};
-        address.s_addr = htonl(ntohl(group.s_addr) + static_cast<uint32_t>(g));
-        destinations.push_back(destinationOf(address, port + g));
-    }
-    size_t to = 0;
+    const sockaddr_in destination = destinationOf(group, port);
     const long long start = monotonicNanos();
     const long long rounds = seconds * 1000LL / intervalMs;
     std::vector<long long> roundMicros;
