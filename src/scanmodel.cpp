@@ -36,6 +36,13 @@ Scanmodel::Scanmodel(Prefsutil *prefs, Scancounts::Clock clock, Scancounts::Cloc
     });
 }
 
+Scanmodel::~Scanmodel()
+{
+    // The scan stops as it is destroyed, after this model's timer: its last
+    // report must not reach a model that is half gone.
+    disconnect(&m_scan, nullptr, this, nullptr);
+}
+
 QStringList Scanmodel::presets() const
 {
     QStringList labels;

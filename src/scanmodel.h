@@ -29,6 +29,7 @@ public:
 
     explicit Scanmodel(Prefsutil *prefs = nullptr, QObject *parent = nullptr);
     Scanmodel(Prefsutil *prefs, Scancounts::Clock clock, Scancounts::Clock wallClock, QObject *parent = nullptr);
+    ~Scanmodel() override;
 
     QStringList presets() const;
     QString preset() const { return m_preset; }
