@@ -273,7 +273,7 @@ Rectangle {
                             readonly property bool paused: feed ? feed.paused : false
                             // More rows than the feed keeps may have come meanwhile.
                             readonly property int held: feed ? feed.heldRows : 0
-                            readonly property int kept: feed ? feed.keptRows : 0
+                            readonly property int kept: feed ? feed.maxHeldRows : 0
                             anchors.left: clearBtn.right
                             anchors.leftMargin: 6
                             width: (parent.width - clearBtn.x - clearBtn.width - 12) / 2

@@ -50,7 +50,7 @@ signals:
     void sendMsValidateConnect(QString grpIpAddress, QString grpPortNumber);
     void sendMsStop();
     void sendMsNmeaSentencesList(QStringList nmeaList);
-    void sendMsTxTransmissionInterval(double txIntervalInSec);
+    void sendMsTxTransmissionInterval(double txIntervalInTenths);
     void sendMsCustomNmeaSentenceValidate(QString customNmeaSentence);
     void sendLoadAppSettings();
     void sendSaveAppSettings(QVariantMap appSettings);

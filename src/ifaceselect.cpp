@@ -108,4 +108,20 @@ QList<IfaceDescription> describeInterfaces(const QList<QNetworkInterface> &iface
     return descriptions;
 }
 
+WiredInterface lookupWiredInterface(const QString &name)
+{
+    const QList<QNetworkInterface> ifaces = QNetworkInterface::allInterfaces();
+    const WiredChoice choice = findWiredInterface(describeInterfaces(ifaces), name);
+    if (!choice.found())
+        return {};
+    return {ifaces.at(choice.position), choice.address};
+}
+
+QNetworkInterface lookupActiveInterface(const QHostAddress &localAddress, int joinedIfaceIndex)
+{
+    const QList<QNetworkInterface> ifaces = QNetworkInterface::allInterfaces();
+    const int position = findActiveInterface(describeInterfaces(ifaces), localAddress, joinedIfaceIndex);
+    return position >= 0 ? ifaces.at(position) : QNetworkInterface();
+}
+
 } // namespace IfaceSelect

@@ -65,6 +65,16 @@ Placement choosePlacement(bool wiredFound, bool osSelectAllowed);
 IfaceDescription describeInterface(const QNetworkInterface &iface);
 QList<IfaceDescription> describeInterfaces(const QList<QNetworkInterface> &ifaces);
 
+// The rules above applied to this machine's interfaces, for the receiver and the
+// sender alike.
+struct WiredInterface
+{
+    QNetworkInterface iface; // invalid when none qualifies
+    QHostAddress address;
+};
+WiredInterface lookupWiredInterface(const QString &name = QString());
+QNetworkInterface lookupActiveInterface(const QHostAddress &localAddress, int joinedIfaceIndex = 0);
+
 } // namespace IfaceSelect
 
 Q_DECLARE_METATYPE(IfaceSelect::IfaceDescription)

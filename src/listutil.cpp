@@ -6,8 +6,6 @@ namespace {
 // Large enough for any datagram's text; reserved whole, but memory pages
 // are only taken as rows fill them.
 constexpr qsizetype blockSize = 256 * 1024;
-constexpr int keptRows = listKeptRows;
-constexpr int droppedRows = listDroppedRows;
 }
 
 Listutil::Listutil(QObject *parent)
@@ -92,8 +90,8 @@ void Listutil::appendRows(const std::vector<FeedRow> &rows)
     for (const FeedRow &row : rows)
         store(row);
     endInsertRows();
-    if (count() >= keptRows + droppedRows)
-        dropOldestRows(count() - keptRows);
+    if (count() >= listRowsKept + listRowsDroppedAtOnce)
+        dropOldestRows(count() - listRowsKept);
     emit countChanged();
 }
 
@@ -108,8 +106,8 @@ void Listutil::appendText(const QString &text)
     beginInsertRows(QModelIndex(), row, row);
     store({text, NmeaVerdict::None, QString(), QString()});
     endInsertRows();
-    if (count() >= keptRows + droppedRows)
-        dropOldestRows(droppedRows);
+    if (count() >= listRowsKept + listRowsDroppedAtOnce)
+        dropOldestRows(listRowsDroppedAtOnce);
     emit countChanged();
 }
 

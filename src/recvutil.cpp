@@ -153,7 +153,8 @@ void Recvutil::joinGroup(const QNetworkInterface &joinIface)
     qInfo() << "Mr isConnected = " << isConnected;
     connect(udpSocket, &QUdpSocket::readyRead, this, &Recvutil::processData, Qt::UniqueConnection);
     emit sendMrNmeaData(QStringLiteral("Connected"), QString(), QString(), QString());
-    activeIface = getActiveInterface(udpSocket, joinIface);
+    activeIface = udpSocket ? IfaceSelect::lookupActiveInterface(udpSocket->localAddress(), joinIface.index())
+                            : QNetworkInterface();
 
     if (activeIface.isValid()) {
         emit sendMrInfoMessage(QStringLiteral("Receiving Multicast On ") + activeIface.humanReadableName()
@@ -296,14 +297,12 @@ void Recvutil::startRxTimeout()
 
 QNetworkInterface Recvutil::getWiredEthernetInterface()
 {
-    const QList<QNetworkInterface> ifaces = QNetworkInterface::allInterfaces();
-    const IfaceSelect::WiredChoice choice =
-        IfaceSelect::findWiredInterface(IfaceSelect::describeInterfaces(ifaces), interfaceName);
-    if (choice.found()) {
-        wiredIfaceIpAddress = choice.address;
+    const IfaceSelect::WiredInterface wired = IfaceSelect::lookupWiredInterface(interfaceName);
+    if (wired.iface.isValid()) {
+        wiredIfaceIpAddress = wired.address;
         emit sendMrInfoMessage(
             QStringLiteral("Wired Ethernet Interface is Connected, Receiving From Wired Ethernet Interface"));
-        return ifaces.at(choice.position);
+        return wired.iface;
     }
 
     emit sendMrErrorMessage(QStringLiteral("No Wired Ethernet Interface Found"));
@@ -312,12 +311,3 @@ QNetworkInterface Recvutil::getWiredEthernetInterface()
     return QNetworkInterface();
 }
 
-QNetworkInterface Recvutil::getActiveInterface(QUdpSocket *socket, const QNetworkInterface &joinedIface) const
-{
-    if (!socket)
-        return QNetworkInterface();
-    const QList<QNetworkInterface> ifaces = QNetworkInterface::allInterfaces();
-    const int position = IfaceSelect::findActiveInterface(IfaceSelect::describeInterfaces(ifaces),
-                                                          socket->localAddress(), joinedIface.index());
-    return position >= 0 ? ifaces.at(position) : QNetworkInterface();
-}

@@ -44,8 +44,6 @@ private slots:
 
 private:
     QNetworkInterface getWiredEthernetInterface();
-    QNetworkInterface getActiveInterface(QUdpSocket *socket,
-                                         const QNetworkInterface &joinedIface = QNetworkInterface()) const;
     void bindOnWiredInterface(const QNetworkInterface &iface, const QHostAddress &ifaceAddress);
     void bindOnOsSelectedInterface();
     void joinGroup(const QNetworkInterface &joinIface);

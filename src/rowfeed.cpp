@@ -32,7 +32,7 @@ void Rowfeed::addNotice(const QString &text)
 void Rowfeed::push(FeedRow row)
 {
     m_rows.push_back(std::move(row));
-    if (m_rows.size() > keptRows)
+    if (m_rows.size() > maxHeldRows)
         m_rows.pop_front();
     if (m_paused)
         ++m_held;

@@ -12,8 +12,8 @@
 // A list keeps the newest rows only (the capture file keeps them all); the
 // oldest leave ten thousand at a time, so that a long session at a high rate
 // neither runs out of memory nor moves rows for every new one.
-constexpr int listKeptRows = 100000;
-constexpr int listDroppedRows = 10000;
+constexpr int listRowsKept = 100000;
+constexpr int listRowsDroppedAtOnce = 10000;
 
 struct FeedRow
 {
@@ -31,11 +31,11 @@ class Rowfeed : public QObject
     Q_OBJECT
     Q_PROPERTY(bool paused READ paused WRITE setPaused NOTIFY pausedChanged)
     Q_PROPERTY(int heldRows READ heldRows NOTIFY heldRowsChanged)
-    Q_PROPERTY(int keptRows READ keptRowCount CONSTANT)
+    Q_PROPERTY(int maxHeldRows READ maxHeldRowCount CONSTANT)
 
 public:
-    // Rows held beyond what a list keeps would be dropped from it anyway.
-    static constexpr size_t keptRows = listKeptRows + listDroppedRows;
+    // Rows held beyond what a list can hold would be dropped from it anyway.
+    static constexpr size_t maxHeldRows = listRowsKept + listRowsDroppedAtOnce;
 
     explicit Rowfeed(QObject *parent = nullptr);
 
@@ -48,7 +48,7 @@ public:
     bool paused() const { return m_paused; }
     void setPaused(bool paused);
     int heldRows() const { return m_held; }
-    int keptRowCount() const { return int(keptRows); }
+    int maxHeldRowCount() const { return int(maxHeldRows); }
 
 signals:
     void rowsReady();

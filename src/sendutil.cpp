@@ -153,7 +153,7 @@ void Sendutil::startSender()
 
     qInfo() << "Ms sender started";
     connect(txTimer, &QTimer::timeout, this, &Sendutil::sendNmeaData, Qt::UniqueConnection);
-    activeIface = getActiveInterface(udpSocket);
+    activeIface = IfaceSelect::lookupActiveInterface(udpSocket->localAddress());
     sourceIpAddress = getIPv4Address(activeIface);
     sentencesTotalNumber = 0;
     bytesTotalNumber = 0;
@@ -195,9 +195,9 @@ void Sendutil::recvMsNmeaSentencesList(const QStringList &nmeaList)
     this->nmeaList = nmeaList;
 }
 
-void Sendutil::recvMsTxTransmissionInterval(double txIntervalInSec)
+void Sendutil::recvMsTxTransmissionInterval(double txIntervalInTenths)
 {
-    txIntervalMs = txIntervalMsFromTenths(txIntervalInSec);
+    txIntervalMs = txIntervalMsFromTenths(txIntervalInTenths);
     if (txTimer->isActive())
         txTimer->stop();
     txTimer->start(txIntervalMs);
@@ -283,14 +283,12 @@ void Sendutil::sendTransmissionInfo()
 
 QNetworkInterface Sendutil::getWiredEthernetInterface()
 {
-    const QList<QNetworkInterface> ifaces = QNetworkInterface::allInterfaces();
-    const IfaceSelect::WiredChoice choice =
-        IfaceSelect::findWiredInterface(IfaceSelect::describeInterfaces(ifaces), interfaceName);
-    if (choice.found()) {
-        wiredIfaceIpAddress = choice.address;
+    const IfaceSelect::WiredInterface wired = IfaceSelect::lookupWiredInterface(interfaceName);
+    if (wired.iface.isValid()) {
+        wiredIfaceIpAddress = wired.address;
         emit sendMsInfoMessage(
             QStringLiteral("Wired Ethernet Interface is Connected, Sending Over Wired Ethernet Interface"));
-        return ifaces.at(choice.position);
+        return wired.iface;
     }
 
     emit sendMsErrorMessage(QStringLiteral("No Wired Ethernet Interface Found"));
@@ -299,15 +297,6 @@ QNetworkInterface Sendutil::getWiredEthernetInterface()
     return QNetworkInterface();
 }
 
-QNetworkInterface Sendutil::getActiveInterface(QUdpSocket *socket) const
-{
-    if (!socket)
-        return QNetworkInterface();
-    const QList<QNetworkInterface> ifaces = QNetworkInterface::allInterfaces();
-    const int position =
-        IfaceSelect::findActiveInterface(IfaceSelect::describeInterfaces(ifaces), socket->localAddress());
-    return position >= 0 ? ifaces.at(position) : QNetworkInterface();
-}
 
 QHostAddress Sendutil::getIPv4Address(const QNetworkInterface &iface) const
 {

@@ -39,7 +39,7 @@ signals:
 public slots:
     void recvMsSocketDetailsConnect(const QString &grpIpAddress, const QString &grpPortNumber);
     void recvMsNmeaSentencesList(const QStringList &nmeaList);
-    void recvMsTxTransmissionInterval(double txIntervalInSec);
+    void recvMsTxTransmissionInterval(double txIntervalInTenths);
     void recvStopSender();
     void recvMsOsSelectInterfaceStatus(bool isOsSelectIfaceStatus);
     // The interface to use by its name instead of the first wired one; empty for that.
@@ -55,7 +55,6 @@ private slots:
 
 private:
     QNetworkInterface getWiredEthernetInterface();
-    QNetworkInterface getActiveInterface(QUdpSocket *socket) const;
     QHostAddress getIPv4Address(const QNetworkInterface &iface) const;
     void bindOnWiredInterface(const QNetworkInterface &iface, const QHostAddress &ifaceAddress);
     void bindOnOsSelectedInterface();
