@@ -10,6 +10,8 @@
 
 #include "linerecord.h"
 
+#include <memory>
+
 class QTimer;
 class QUdpSocket;
 
@@ -48,6 +50,7 @@ private:
     void bindOnOsSelectedInterface();
     void joinGroup(const QNetworkInterface &joinIface);
     void startRxTimeout();
+    int readBatch();
 
     QUdpSocket *udpSocket = nullptr;
     QHostAddress grpIpAddress;
@@ -56,6 +59,10 @@ private:
     quint16 senderPort = 0;
     int rxTimeoutInSec = 3;
     QByteArray datagram;
+    // Several datagrams a system call where the system can (Linux): slots
+    // that each fit the largest datagram, made on the first read.
+    struct Batch;
+    std::unique_ptr<Batch> batch;
     QNetworkInterface wiredIface;
     QHostAddress wiredIfaceIpAddress;
     QNetworkInterface activeIface;

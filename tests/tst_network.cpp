@@ -320,10 +320,15 @@ void TestNetwork::receiving()
         peer->writeDatagram(payloads.at(round), QHostAddress(kGroup), kPort);
         QTest::qWait(500);
     }
+    // A burst is read several datagrams at a time.
+    for (const char *burst : {"$QCB,1*00", "$QCB,2*00", "$QCB,3*00"})
+        peer->writeDatagram(burst, QHostAddress(kGroup), kPort);
+    QTest::qWait(500);
     QCOMPARE(program.mrRows,
              QStringList({QString(65507, QLatin1Char('A')), QStringLiteral("$QCSHORT*00"),
-                          QString::fromUtf8("$QC,°é*00"), QStringLiteral("$QC,2*00")}));
-    QCOMPARE(program.mrSources.last(), QStringLiteral("$QC,2*00@198.51.100.2"));
+                          QString::fromUtf8("$QC,°é*00"), QStringLiteral("$QC,2*00"), QStringLiteral("$QCB,1*00"),
+                          QStringLiteral("$QCB,2*00"), QStringLiteral("$QCB,3*00")}));
+    QCOMPARE(program.mrSources.last(), QStringLiteral("$QCB,3*00@198.51.100.2"));
     QFile capture(program.dir.filePath(QStringLiteral("capture/"))
                   + QDir(program.dir.filePath(QStringLiteral("capture"))).entryList(QDir::Files).value(0));
     QVERIFY(capture.open(QIODevice::ReadOnly));
