@@ -218,17 +218,8 @@ void Qcxlisten::writeCapture()
     m_capture.clear();
 }
 
-// As the capture file's stamp: local time, worked out once a second.
 const QString &Qcxlisten::stampNow()
 {
     static const QString none;
-    if (!m_options.stamp)
-        return none;
-    const qint64 second = QDateTime::currentSecsSinceEpoch();
-    if (second != m_stampSecond) {
-        const QDateTime now = QDateTime::fromSecsSinceEpoch(second);
-        m_stamp = captureStamp(now.date(), now.time());
-        m_stampSecond = second;
-    }
-    return m_stamp;
+    return m_options.stamp ? m_stampClock.now() : none;
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cliargs.h"
+#include "stampclock.h"
 
 class Linewriter;
 class QTimer;
@@ -64,8 +65,7 @@ private:
     std::unique_ptr<Saveutil> m_saveutil;
     QTimer *m_midnight = nullptr;
     qint64 m_lines = 0;
-    qint64 m_stampSecond = -1;
-    QString m_stamp;
+    StampClock m_stampClock;
     QString m_capture; // lines not yet in the capture file
     QByteArray m_line;
     QString m_captureFailure;

@@ -127,7 +127,7 @@ void Saveutil::recvNmeaData(QString connectionStatus, QString nmeaSentence, QStr
         return;
 
     const qint64 sizeBefore = m_captureFile.size();
-    m_writer << captureLine(nmeaSentence, m_includeDateTime ? currentStamp() : QString());
+    m_writer << captureLine(nmeaSentence, m_includeDateTime ? m_stampClock.now() : QString());
     // The stream buffers, so a failed write only shows once it is flushed.
     errno = 0;
     m_writer.flush();
@@ -156,22 +156,6 @@ void Saveutil::setProblem(const QString &reason)
         return;
     m_problem = reason;
     emit sendRecordingProblem(reason);
-}
-
-// The date and the time of a line come from one reading of the clock: read
-// apart, a line written at midnight could pair the old date with the new
-// time. Looking up the local time (which reads the time zone file) and
-// formatting it cost more than the rest of a line, so they are done once a
-// second.
-QString Saveutil::currentStamp()
-{
-    const qint64 second = QDateTime::currentSecsSinceEpoch();
-    if (second != m_stampSecond) {
-        const QDateTime now = QDateTime::fromSecsSinceEpoch(second);
-        m_stamp = captureStamp(now.date(), now.time());
-        m_stampSecond = second;
-    }
-    return m_stamp;
 }
 
 void Saveutil::recvStopNmeaSavingToFile()

@@ -8,6 +8,8 @@
 #include <QTextStream>
 #include <QTime>
 
+#include "stampclock.h"
+
 // Pure rules, used by Saveutil and tested on their own.
 QString captureFileName(const QDateTime &startTime);
 // The date and time part of a capture line, "yy.MM.dd:hh.mm.ss: ".
@@ -53,7 +55,6 @@ public slots:
 private:
     QString captureDirectory();
     bool openCaptureFile();
-    QString currentStamp();
     void setProblem(const QString &reason);
 
     bool m_includeDateTime = false;
@@ -62,7 +63,6 @@ private:
     QTextStream m_writer;
     QString m_captureDirectory;
     QString m_fallbackDirectory;
-    qint64 m_stampSecond = -1;
-    QString m_stamp;
+    StampClock m_stampClock;
     QString m_problem;
 };

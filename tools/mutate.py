@@ -25,15 +25,12 @@ its log is left at the end. Build and test output goes to DIR/mutate.log.
 The exit status is 0 when no mutant survived, 1 when one did, and 2 when the
 run could not judge (a mutant that does not apply, a failing build or suite).
 
-The mutant file holds blocks like this one; lines outside blocks that start
-with # are comments, blank lines are ignored:
+The mutant file holds blocks like this one, in the manner of a diff; lines
+outside blocks that start with # are comments, blank lines end a block:
 
     [short-id] path/from/the/project/root.cpp
-    <<<
-    text that occurs exactly once in that file
-    ===
-    the text that takes its place (may be empty)
-    >>>
+    -text that occurs exactly once in that file, one line a '-'
+    +the text that takes its place, one line a '+' (none: the text goes)
 """
 
 import argparse
@@ -67,15 +64,6 @@ def parse(filename):
     with open(filename, encoding="utf-8") as f:
         lines = f.read().split("\n")
     mutants, i = [], 0
-
-    def expect(marker, start):
-        nonlocal i
-        while i < len(lines) and lines[i] != marker:
-            i += 1
-        if i == len(lines):
-            raise Unjudged(f"{filename}:{start}: no line '{marker}' before the end of the file")
-        i += 1
-
     while i < len(lines):
         line = lines[i]
         if not line.strip() or line.startswith("#"):
@@ -86,20 +74,20 @@ def parse(filename):
             raise Unjudged(f"{filename}:{i + 1}: expected '[id] path', found {line!r}")
         start = i + 1
         i += 1
-        if i >= len(lines) or lines[i] != "<<<":
-            raise Unjudged(f"{filename}:{i + 1}: expected '<<<' after the header")
-        i += 1
-        old_from = i
-        expect("===", start)
-        old = "\n".join(lines[old_from:i - 1])
-        new_from = i
-        expect(">>>", start)
-        new = "\n".join(lines[new_from:i - 1])
+        old, new = [], []
+        while i < len(lines) and lines[i].startswith("-"):
+            old.append(lines[i][1:])
+            i += 1
+        while i < len(lines) and lines[i].startswith("+"):
+            new.append(lines[i][1:])
+            i += 1
+        if i < len(lines) and lines[i].strip():
+            raise Unjudged(f"{filename}:{i + 1}: [{header[1]}]: a line of a block starts with - or +")
         if not old:
             raise Unjudged(f"{filename}:{start}: [{header[1]}] has no text to replace")
         if old == new:
             raise Unjudged(f"{filename}:{start}: [{header[1]}] changes nothing")
-        mutants.append(Mutant(header[1], header[2], old, new, f"{filename}:{start}"))
+        mutants.append(Mutant(header[1], header[2], "\n".join(old), "\n".join(new), f"{filename}:{start}"))
     return mutants
 
 
