@@ -112,6 +112,7 @@ void Controlutil::makeConnections()
     connect(&m_recvutil, &Recvutil::sendMrDatagram, this, &Controlutil::recvMrDatagram);
     connect(&m_recvutil, &Recvutil::sendMrNmeaData, this, &Controlutil::recvMrNmeaData);
     connect(&m_recvutil, &Recvutil::sendMrNmeaData, &m_saveutil, &Saveutil::recvNmeaData);
+    connect(&m_recvutil, &Recvutil::sendMrReading, &m_saveutil, &Saveutil::recvHoldLines);
     connect(&m_recvutil, &Recvutil::sendMrInfoMessage, this, &Controlutil::recvMrInfoMessage);
     connect(&m_recvutil, &Recvutil::sendMrErrorMessage, this, &Controlutil::recvMrErrorMessage);
 

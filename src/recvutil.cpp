@@ -312,7 +312,21 @@ void Recvutil::processData()
     quint16 shownPort = 0;
     QString host;
     QString sourcePort;
+    struct EndOfRead
+    {
+        Recvutil *receiver;
+        bool reading = false;
+        ~EndOfRead()
+        {
+            if (reading)
+                emit receiver->sendMrReading(false);
+        }
+    } read{this};
     const auto handle = [&](QByteArrayView bytes, const QHostAddress &address, quint16 port, qint64 arrivalMs) {
+        if (!read.reading) {
+            read.reading = true;
+            emit sendMrReading(true);
+        }
         DatagramRecord record = readDatagram(bytes);
         record.arrivalMs = arrivalMs;
         if (host.isNull() || address != shownAddress || port != shownPort) {

@@ -31,6 +31,9 @@ signals:
     // Every datagram read into its rows and lines, just before its rows
     // leave one by one on sendMrNmeaData.
     void sendMrDatagram(const DatagramRecord &datagram);
+    // true before the first datagram of a read of the socket, false after its
+    // last: what is recorded of a read can be written at once.
+    void sendMrReading(bool reading);
 
 public slots:
     void recvSocketDetailsConnect(const QString &grpIpAddress, const QString &grpPortNumber);

@@ -9,6 +9,12 @@
 #include <cerrno>
 #include <cstring>
 
+namespace {
+// Lines held during a read go out at its end, or sooner once this many
+// characters wait.
+constexpr qsizetype kHeldChars = 32 * 1024;
+}
+
 QString captureFileName(const QDateTime &startTime)
 {
     return QStringLiteral("QCX NMEA LOG %1.txt").arg(startTime.toString(QStringLiteral("yy.MM.dd hh.mm.ss")));
@@ -126,8 +132,35 @@ void Saveutil::recvNmeaData(QString connectionStatus, QString nmeaSentence, QStr
     if (nmeaSentence.trimmed().isEmpty())
         return;
 
+    const QString line = captureLine(nmeaSentence, m_includeDateTime ? m_stampClock.now() : QString());
+    if (!m_holding) {
+        write(line);
+        return;
+    }
+    m_held += line;
+    if (m_held.size() >= kHeldChars)
+        writeHeld();
+}
+
+void Saveutil::recvHoldLines(bool hold)
+{
+    m_holding = hold;
+    if (!hold)
+        writeHeld();
+}
+
+void Saveutil::writeHeld()
+{
+    if (m_held.isEmpty())
+        return;
+    write(m_held);
+    m_held.clear();
+}
+
+void Saveutil::write(const QString &lines)
+{
     const qint64 sizeBefore = m_captureFile.size();
-    m_writer << captureLine(nmeaSentence, m_includeDateTime ? m_stampClock.now() : QString());
+    m_writer << lines;
     // The stream buffers, so a failed write only shows once it is flushed.
     errno = 0;
     m_writer.flush();
@@ -166,6 +199,7 @@ void Saveutil::recvStopNmeaSavingToFile()
 
     m_recording = false;
     if (m_captureFile.isOpen()) {
+        writeHeld();
         m_writer.flush();
         m_captureFile.close();
     }

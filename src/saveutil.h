@@ -51,11 +51,16 @@ public slots:
     void recvStartNmeaSavingToFile();
     void recvNmeaData(QString connectionStatus, QString nmeaSentence, QString sourceIp, QString sourcePort);
     void recvStopNmeaSavingToFile();
+    // While held, lines wait to be written together when the hold ends: one
+    // write for all the lines of a read of the socket instead of one a line.
+    void recvHoldLines(bool hold);
 
 private:
     QString captureDirectory();
     bool openCaptureFile();
     void setProblem(const QString &reason);
+    void write(const QString &lines);
+    void writeHeld();
 
     bool m_includeDateTime = false;
     bool m_recording = false;
@@ -65,4 +70,6 @@ private:
     QString m_fallbackDirectory;
     StampClock m_stampClock;
     QString m_problem;
+    bool m_holding = false;
+    QString m_held;
 };
