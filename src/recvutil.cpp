@@ -346,7 +346,7 @@ void Recvutil::processData()
         ++received;
         return udpSocket == socket;
     };
-    while (udpSocket == socket && !slice.hasExpired(readSliceMs)) {
+    for (;;) {
         const int count = readBatch();
         if (count > 0) {
             const qint64 arrivalMs = QDateTime::currentMSecsSinceEpoch();
@@ -355,13 +355,14 @@ void Recvutil::processData()
                     return;
             }
             // A full batch: more are likely pending.
-            if (count == Batch::kSlots)
+            if (count == Batch::kSlots && !slice.hasExpired(readSliceMs))
                 continue;
         }
-        // Through the socket, which then signals again for datagrams still
-        // pending: it reads one more, or finds none left.
-        // One buffer that fits the largest datagram: asking each datagram's
-        // size first would take a system call more.
+        // A read through the socket comes last, also when the time is up:
+        // only then does the socket signal again for datagrams still pending.
+        // It reads one more, or finds none left. One buffer fits the largest
+        // datagram: asking each datagram's size first would take a system
+        // call more.
         if (datagram.size() < kMaxDatagramBytes)
             datagram.resize(kMaxDatagramBytes);
         const qint64 bytesRead = udpSocket->readDatagram(datagram.data(), datagram.size(), &senderAddress,
@@ -373,6 +374,8 @@ void Recvutil::processData()
         if (!handle(QByteArrayView(datagram.constData(), qMin<qint64>(bytesRead, datagram.size())), senderAddress,
                     senderPort, QDateTime::currentMSecsSinceEpoch()))
             return;
+        if (slice.hasExpired(readSliceMs))
+            break;
     }
     // Once for all the datagrams read now rather than for each: data only
     // restarts a running time-out; that it is switched off was said when it
