@@ -18,16 +18,15 @@ int Listutil::count() const
     return int(m_rowStarts.size());
 }
 
-// Part 0 is the text, 1 the kinds, 2 the detail.
+// Part 0 is the text, 1 the kinds.
 QString Listutil::part(int row, int from) const
 {
     if (row < 0 || row >= count())
         return QString();
-    const std::vector<qsizetype> *starts[] = {&m_rowStarts, &m_kindsStarts, &m_detailStarts};
-    const qsizetype begin = (*starts[from])[size_t(row)];
-    const qsizetype end = from < 2 ? (*starts[from + 1])[size_t(row)]
-        : row + 1 < count()       ? m_rowStarts[size_t(row) + 1]
-                                  : m_end;
+    const qsizetype begin = (from == 0 ? m_rowStarts : m_kindsStarts)[size_t(row)];
+    const qsizetype end = from == 0 ? m_kindsStarts[size_t(row)]
+        : row + 1 < count()         ? m_rowStarts[size_t(row) + 1]
+                                    : m_end;
     const qsizetype rowBegin = m_rowStarts[size_t(row)];
     const size_t block = size_t(std::upper_bound(m_blockStarts.cbegin(), m_blockStarts.cend(), rowBegin)
                                 - m_blockStarts.cbegin())
@@ -55,7 +54,11 @@ QVariant Listutil::data(const QModelIndex &index, int role) const
     case VerdictRole:
         return int(m_verdicts[size_t(index.row())]);
     case VerdictTextRole:
-        return part(index.row(), 2);
+        // Read again from the row's text when asked (the pointer rests on
+        // the row): built for every row, the hover cost more than the rest
+        // of a row, and a program's notices have none.
+        return m_verdicts[size_t(index.row())] == NmeaVerdict::None ? QString()
+                                                                     : readRow(text(index.row())).detail();
     case KindsRole:
         return part(index.row(), 1);
     default:
@@ -104,7 +107,7 @@ void Listutil::appendText(const QString &text)
 {
     const int row = count();
     beginInsertRows(QModelIndex(), row, row);
-    store({text, NmeaVerdict::None, QString(), QString()});
+    store({text, NmeaVerdict::None, QString()});
     endInsertRows();
     if (count() >= listRowsKept + listRowsDroppedAtOnce)
         dropOldestRows(listRowsDroppedAtOnce);
@@ -113,12 +116,10 @@ void Listutil::appendText(const QString &text)
 
 void Listutil::store(const FeedRow &row)
 {
-    // One array for the three parts, grown in place.
+    // One array for the two parts, grown in place.
     QByteArray bytes = row.text.toUtf8();
     const qsizetype textSize = bytes.size();
     bytes += row.kinds.toUtf8();
-    const qsizetype kindsSize = bytes.size() - textSize;
-    bytes += row.detail.toUtf8();
     if (m_blocks.empty() || m_blocks.back().size() + bytes.size() > m_blocks.back().capacity()) {
         QByteArray block;
         block.reserve(qMax(blockSize, bytes.size()));
@@ -128,7 +129,6 @@ void Listutil::store(const FeedRow &row)
     m_blocks.back().append(bytes);
     m_rowStarts.push_back(m_end);
     m_kindsStarts.push_back(m_end + textSize);
-    m_detailStarts.push_back(m_end + textSize + kindsSize);
     m_end += bytes.size();
     m_verdicts.push_back(row.verdict);
 }
@@ -138,7 +138,6 @@ void Listutil::dropOldestRows(int rows)
     beginRemoveRows(QModelIndex(), 0, rows - 1);
     m_rowStarts.erase(m_rowStarts.begin(), m_rowStarts.begin() + rows);
     m_kindsStarts.erase(m_kindsStarts.begin(), m_kindsStarts.begin() + rows);
-    m_detailStarts.erase(m_detailStarts.begin(), m_detailStarts.begin() + rows);
     m_verdicts.erase(m_verdicts.begin(), m_verdicts.begin() + rows);
     // Blocks that now hold no row are freed.
     size_t unused = 0;
@@ -159,7 +158,6 @@ void Listutil::clear()
     std::vector<qsizetype>().swap(m_blockStarts);
     std::vector<qsizetype>().swap(m_rowStarts);
     std::vector<qsizetype>().swap(m_kindsStarts);
-    std::vector<qsizetype>().swap(m_detailStarts);
     std::vector<NmeaVerdict>().swap(m_verdicts);
     m_end = 0;
     endResetModel();

@@ -17,8 +17,8 @@
 // append({ text: ... }) and emptied with clear(), as a ListModel is used.
 // A receiver list grows by every datagram, so the texts are kept compactly:
 // their UTF-8 bytes one after the other in large blocks, each row's text
-// followed by its kinds and hover text, where each of them starts, and a
-// byte for its checksum verdict. A list given a feed takes its rows from it, a frame's rows
+// followed by its kinds, where each of them starts, and a byte for its
+// checksum verdict. A list given a feed takes its rows from it, a frame's rows
 // at a time.
 class Listutil : public QAbstractListModel
 {
@@ -67,8 +67,7 @@ private:
     std::vector<QByteArray> m_blocks;
     std::vector<qsizetype> m_blockStarts;
     std::vector<qsizetype> m_rowStarts;
-    // Where each row's kinds and then its detail begin, after its text.
+    // Where each row's kinds begin, after its text.
     std::vector<qsizetype> m_kindsStarts;
-    std::vector<qsizetype> m_detailStarts;
     qsizetype m_end = 0;
 };

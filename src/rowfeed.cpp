@@ -21,12 +21,12 @@ void Rowfeed::add(const RowRecord &row)
 {
     // One line has its own kind as its row's kinds, without a list to join.
     const QString kinds = row.lines.size() == 1 ? row.lines.first().check.kind : row.kinds().join(QLatin1Char(' '));
-    push({row.text, row.verdict(), kinds, row.detail()});
+    push({row.text, row.verdict(), kinds});
 }
 
 void Rowfeed::addNotice(const QString &text)
 {
-    push({text, NmeaVerdict::None, QString(), QString()});
+    push({text, NmeaVerdict::None, QString()});
 }
 
 void Rowfeed::push(FeedRow row)

@@ -20,7 +20,6 @@ struct FeedRow
     QString text;
     NmeaVerdict verdict = NmeaVerdict::None;
     QString kinds;   // the kinds of its lines, blank-separated
-    QString detail;  // the hover: each line's verdict and TAG block
 };
 
 // Carries the receiver's rows to its list, each with what its record says

@@ -317,9 +317,13 @@ void TestRules::lineRecords()
     QCOMPARE(record.bytes, datagram.size());
     QStringList rows, details, kinds;
     QString marks;
+    Listutil list;
     for (const RowRecord &row : record.rows) {
         rows << row.text;
         details << row.detail();
+        // The list keeps the text alone and reads the hover from it again.
+        list.appendRows({{row.text, row.verdict(), QString()}});
+        QCOMPARE(list.data(list.index(list.count() - 1), Listutil::VerdictTextRole).toString(), row.detail());
         kinds << row.kinds();
         marks += QStringLiteral("-RWNO").at(int(row.verdict()));
         // Each framed row is exactly one line of the capture file, and text.
@@ -501,6 +505,8 @@ void TestRules::rowStore()
     for (int i = 0; i < rows.size(); i += 997)
         QCOMPARE(list.text(i), rows.at(i));
     QCOMPARE(list.data(list.index(2), Listutil::TextRole).toString(), rows.at(2));
+    // A row the program writes itself has no hover, whatever it reads like.
+    QCOMPARE(list.data(list.index(2), Listutil::VerdictTextRole).toString(), QString());
     QCOMPARE(list.text(rows.size() - 1), rows.last());
 
     // The newest 100,000 rows stay; the oldest leave ten thousand at a time.
