@@ -140,7 +140,7 @@ TagInfo readTag(QStringView line)
         // Several blocks: the first fault is the verdict, the first of each field counts.
         if (info.verdict == TagVerdict::None || info.verdict == TagVerdict::Correct)
             info.verdict = verdict;
-        for (const QStringView field : fields.split(QLatin1Char(','))) {
+        for (const QStringView field : fields.tokenize(QLatin1Char(','))) {
             if (field.size() < 2 || field.at(1) != QLatin1Char(':'))
                 continue;
             const QStringView value = field.sliced(2);

@@ -26,21 +26,30 @@ QString captureStamp(const QDate &date, const QTime &time)
                                          time.toString(QStringLiteral("hh.mm.ss")));
 }
 
-QString captureLine(const QString &nmeaSentence, const QString &stamp)
+void appendCaptureLine(QString &lines, const QString &nmeaSentence, const QString &stamp)
 {
     const QString sentence = nmeaSentence.trimmed();
-    if (!sentence.contains(QLatin1Char('\n')) && !sentence.contains(QLatin1Char('\r')))
-        return stamp + sentence + QLatin1Char('\n');
+    if (!sentence.contains(QLatin1Char('\n')) && !sentence.contains(QLatin1Char('\r'))) {
+        lines += stamp;
+        lines += sentence;
+        lines += QLatin1Char('\n');
+        return;
+    }
 
     // A datagram of several lines stays one row on screen, but in the file
     // each line is a record of its own, so that the file reads line by line.
-    QString lines;
     const QList<QStringView> parts = QStringView(sentence).split(QRegularExpression(QStringLiteral("[\r\n]+")));
     for (const QStringView part : parts) {
         lines += stamp;
         lines += part;
         lines += QLatin1Char('\n');
     }
+}
+
+QString captureLine(const QString &nmeaSentence, const QString &stamp)
+{
+    QString lines;
+    appendCaptureLine(lines, nmeaSentence, stamp);
     return lines;
 }
 
@@ -132,12 +141,13 @@ void Saveutil::recvNmeaData(QString connectionStatus, QString nmeaSentence, QStr
     if (nmeaSentence.trimmed().isEmpty())
         return;
 
-    const QString line = captureLine(nmeaSentence, m_includeDateTime ? m_stampClock.now() : QString());
+    static const QString noStamp;
+    const QString &stamp = m_includeDateTime ? m_stampClock.now() : noStamp;
     if (!m_holding) {
-        write(line);
+        write(captureLine(nmeaSentence, stamp));
         return;
     }
-    m_held += line;
+    appendCaptureLine(m_held, nmeaSentence, stamp);
     if (m_held.size() >= kHeldChars)
         writeHeld();
 }
@@ -154,7 +164,8 @@ void Saveutil::writeHeld()
     if (m_held.isEmpty())
         return;
     write(m_held);
-    m_held.clear();
+    // Keeps its room for the next read.
+    m_held.resize(0);
 }
 
 void Saveutil::write(const QString &lines)

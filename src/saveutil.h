@@ -18,6 +18,8 @@ QString captureStamp(const QDate &date, const QTime &time);
 // and the trimmed sentence; a sentence of several lines gives one such line
 // for each of them, without blank ones.
 QString captureLine(const QString &nmeaSentence, const QString &stamp);
+// The same, added to the end of lines.
+void appendCaptureLine(QString &lines, const QString &nmeaSentence, const QString &stamp);
 QString captureLine(const QString &nmeaSentence, bool includeDateTime, const QDate &date, const QTime &time);
 // The machine-wide capture directory of the platform.
 QString defaultCaptureDirectory();
