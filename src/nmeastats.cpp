@@ -117,8 +117,11 @@ void Nmeastats::add(const QString &kind, bool wrongChecksum, const QString &host
     k.lastMs = ms;
     if (wrongChecksum)
         ++k.wrong;
-    if (!host.isEmpty() && k.hosts.size() < maxHostsPerKind)
+    // The host of the kind's line before is in the set already.
+    if (!host.isEmpty() && host != k.lastHost && k.hosts.size() < maxHostsPerKind) {
         k.hosts.insert(host);
+        k.lastHost = host;
+    }
     k.seconds.add(second, 1);
     if (m_count == 0 && m_byteCount == 0)
         m_firstMs = ms;

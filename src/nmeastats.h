@@ -98,6 +98,7 @@ private:
         qint64 firstMs = 0;
         qint64 lastMs = 0;
         QSet<QString> hosts;
+        QString lastHost;
         SecondCounts seconds;
         RecentGaps gaps;
     };

@@ -16,28 +16,38 @@ QString Sourcestats::othersIdentity()
 
 Sourcestats::Tracked &Sourcestats::find(const QString &identity, const QString &host)
 {
-    // Built at once: this runs for every line.
+    // Lines nearly always come from the source of the line before.
+    if (m_lastIndex >= 0 && identity == m_lastIdentity && host == m_lastHost)
+        return m_sources[m_lastIndex];
+    m_lastIndex = index(identity, host);
+    m_lastIdentity = identity;
+    m_lastHost = host;
+    return m_sources[m_lastIndex];
+}
+
+int Sourcestats::index(const QString &identity, const QString &host)
+{
     const QString key = identity % QLatin1Char('\n') % host;
     auto found = m_index.constFind(key);
     if (found != m_index.cend())
-        return m_sources[*found];
+        return *found;
     if (m_sources.size() >= maxSources) {
         const QString others = othersIdentity() + QLatin1Char('\n');
         found = m_index.constFind(others);
         if (found != m_index.cend())
-            return m_sources[*found];
+            return *found;
         m_index.insert(others, int(m_sources.size()));
         Tracked tracked;
         tracked.source.identity = othersIdentity();
         m_sources.append(tracked);
-        return m_sources.last();
+        return int(m_sources.size()) - 1;
     }
     m_index.insert(key, int(m_sources.size()));
     Tracked tracked;
     tracked.source.identity = identity;
     tracked.source.host = host;
     m_sources.append(tracked);
-    return m_sources.last();
+    return int(m_sources.size()) - 1;
 }
 
 void Sourcestats::add(const DatagramRecord &datagram)
@@ -141,6 +151,7 @@ void Sourcestats::reset()
 {
     m_sources.clear();
     m_index.clear();
+    m_lastIndex = -1;
     m_totalLost = 0;
     m_tagged = false;
 }

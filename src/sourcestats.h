@@ -81,12 +81,16 @@ private:
     };
 
     Tracked &find(const QString &identity, const QString &host);
+    int index(const QString &identity, const QString &host);
     void addLine(Tracked &tracked, const LineRecord &line, qint64 arrivalMs, qint64 nowMs);
     void expireGroups(Tracked &tracked, qint64 nowMs);
 
     Clock m_clock;
     QVector<Tracked> m_sources;
     QHash<QString, int> m_index;  // identity + '\n' + host
+    int m_lastIndex = -1;         // of the last identity and host found
+    QString m_lastIdentity;
+    QString m_lastHost;
     qint64 m_totalLost = 0;
     bool m_tagged = false;
 };
