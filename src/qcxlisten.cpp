@@ -15,8 +15,6 @@
 
 namespace {
 
-constexpr qsizetype kCaptureBatch = 32 * 1024;
-
 // A timer's longest wait is some 24 days; a run may be longer.
 void after(QObject *context, QDeadlineTimer deadline, const std::function<void()> &done)
 {
@@ -63,6 +61,7 @@ bool Qcxlisten::start()
                 [this](const QString &reason) { m_captureFailure = reason; });
         m_saveutil->recvIncludeDateTimeInNmeaSaveFile(m_options.stamp);
         m_saveutil->recvStartNmeaSavingToFile();
+        m_saveutil->recvHoldLines(true);
         // A full disk: said, and the lines go on into the file once there is
         // room. (A file that cannot be opened at all is said below, once.)
         connect(m_saveutil.get(), &Saveutil::sendErrorMessage, this, [this](const QString &message) {
@@ -186,10 +185,7 @@ void Qcxlisten::output(const GroupPort &group, const DatagramRecord &datagram, c
         text = kept.join(QLatin1Char('\n'));
     }
     if (m_saveutil) {
-        m_capture += text;
-        m_capture += QLatin1Char('\n');
-        if (m_capture.size() >= kCaptureBatch)
-            writeCapture();
+        m_saveutil->recvNmeaData(QStringLiteral("Connected"), text, QString(), QString());
     }
     if (!m_options.json) {
         // The capture file's line; one line needs none of its splitting.
@@ -208,14 +204,12 @@ void Qcxlisten::output(const GroupPort &group, const DatagramRecord &datagram, c
 }
 
 // The lines read since the event loop last waited go to the capture file
-// together: the capture file writes a text of several lines as one line
-// each, in one write, where a write per line would cost a system call each.
+// together, in one write, where a write per line would cost a system call
+// each; the capture file holds them until then.
 void Qcxlisten::writeCapture()
 {
-    if (m_capture.isEmpty())
-        return;
-    m_saveutil->recvNmeaData(QStringLiteral("Connected"), m_capture, QString(), QString());
-    m_capture.clear();
+    m_saveutil->recvHoldLines(false);
+    m_saveutil->recvHoldLines(true);
 }
 
 const QString &Qcxlisten::stampNow()

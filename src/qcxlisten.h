@@ -66,7 +66,6 @@ private:
     QTimer *m_midnight = nullptr;
     qint64 m_lines = 0;
     StampClock m_stampClock;
-    QString m_capture; // lines not yet in the capture file
     QByteArray m_line;
     QString m_captureFailure;
     bool m_captureWriteFailed = false;
