@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QHostAddress>
 #include <QProcess>
+#include <QThread>
 #include <QtEndian>
 
 #include <memory>
@@ -82,8 +83,11 @@ public:
     }
     ~Lab()
     {
-        for (const QString &ns : std::as_const(m_names))
-            QProcess::execute(QStringLiteral("ip"), {QStringLiteral("netns"), QStringLiteral("del"), ns});
+        // Another program's ip netns at the same moment can make a delete fail.
+        for (const QString &ns : std::as_const(m_names)) {
+            for (int i = 0; i < 5 && QProcess::execute(QStringLiteral("ip"), {QStringLiteral("netns"), QStringLiteral("del"), ns}); ++i)
+                QThread::msleep(200);
+        }
         qunsetenv("QCX_NETLAB");
     }
     static QString host() { return QStringLiteral("qcxt-%1-h").arg(QCoreApplication::applicationPid()); }
