@@ -1,18 +1,14 @@
 #pragma once
 
-#include <QList>
-#include <QString>
-#include <QStringList>
+#include <QThread>
+
+#include "benchsupport.h"
 
 // What every part of the benchmark needs to start its peers and children.
 struct BenchSetup
 {
     QString self;                 // this program, started again for each role
-    QString blaster;              // the peer program, bench/blaster.cpp
     QString qcx;                  // the command line program, measured as a receiver
-    QString hostB;                // the peer host of the harness
-    QString addressA;             // this host's eth0
-    QString addressB;             // the peer host's eth0
     QString group;                // the multicast group every part uses
     quint16 port = 0;
     QStringList childEnvironment; // offscreen, and HOME and the config folder in a temporary folder
@@ -31,9 +27,38 @@ bool runStartupBench(const BenchSetup &setup);
 bool runScanBench(const BenchSetup &setup);
 
 // Child roles, started by the orchestrators as "qcx_bench --role NAME ARGS".
-int runBareReceiverRole(const QStringList &args);
 int runCoreReceiverRole(const QStringList &args);
 int runAppReceiverRole(const QStringList &args);
 int runScanReceiverRole(const QStringList &args);
 int runSenderRole(const QStringList &args, bool wholeProgram);
 int runStartupRole(int argc, char **argv);
+
+// Starts this program again in a role ("--role NAME ARGS...") and waits for its "ready".
+inline bool startRole(Bench::Child &child, const BenchSetup &setup, const QStringList &roleAndArgs)
+{
+    // The bare receiver is the peer program's count, without Qt.
+    const bool bare = roleAndArgs.value(0) == QLatin1String("bare");
+    child.setEnvironment(setup.childEnvironment);
+    if (child.start(bare ? QStringLiteral(QCX_PEER) : setup.self,
+                    QStringList{bare ? QStringLiteral("count") : QStringLiteral("--role")} + roleAndArgs.mid(bare ? 1 : 0))
+        && !child.waitReply("ready", 60000).isEmpty())
+        return true;
+    std::fprintf(stderr, "qcx_bench: %s did not start: %s\n", qPrintable(roleAndArgs.value(0)),
+                 qPrintable(child.errorOutput()));
+    return false;
+}
+
+// Waits until the child's count has not moved for two polls in a row.
+inline qint64 settled(Bench::Child &child)
+{
+    qint64 last = -1;
+    int still = 0;
+    QDeadlineTimer deadline(20000);
+    while (!deadline.hasExpired() && still < 2) {
+        const qint64 now = qint64(Bench::field(child.command("count", "count"), "n"));
+        still = now == last ? still + 1 : 0;
+        last = now;
+        QThread::msleep(300);
+    }
+    return last;
+}

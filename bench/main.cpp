@@ -3,10 +3,10 @@
 //   qcx_bench [--quick] [--framed] [--rates=R,...] [--receivers=bare,core,app,qcx,qcx-json]
 //             [receive] [rows] [transmit] [startup] [scan]
 //
-// Runs the named parts (all when none is named) inside host A of
-// bench/harness/netns-run.sh and prints a Markdown report. The receivers and
-// senders under test run as child processes of this program in host A
-// ("qcx_bench --role NAME ..."), the peers (bench/blaster.cpp) in host B.
+// Runs the named parts (all when none is named) in host H of a lab it builds
+// (netlab/netlab.h) and prints a Markdown report. The receivers and senders
+// under test run as child processes of this program in H
+// ("qcx_bench --role NAME ..."), the peer (netlab/peer.cpp) in P0.
 
 #include <QCoreApplication>
 #include <QDir>
@@ -21,14 +21,10 @@
 #include <thread>
 
 #include "benchparts.h"
-#include "netnsguard.h"
+#include "benchsupport.h"
 #include <QQmlExtensionPlugin>
 
 Q_IMPORT_QML_PLUGIN(QuaycastPlugin)
-
-#ifndef QCX_BLASTER
-#error "QCX_BLASTER must name the qcx_blaster executable"
-#endif
 
 namespace {
 
@@ -51,9 +47,6 @@ int runRole(int argc, char **argv)
     QStringList args;
     for (int i = 3; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);
-
-    if (role == QLatin1String("bare"))
-        return runBareReceiverRole(args);
 
     const QString refusal = netnsRefusal();
     if (!refusal.isEmpty()) {
@@ -87,7 +80,8 @@ int main(int argc, char **argv)
         return runRole(argc, argv);
 
     QCoreApplication app(argc, argv);
-    const QString refusal = netnsRefusal();
+    const Bench::BenchLab lab;
+    const QString refusal = lab.refusal();
     if (!refusal.isEmpty()) {
         std::fprintf(stderr, "qcx_bench: %s\n", qPrintable(refusal));
         return 2;
@@ -125,11 +119,7 @@ int main(int argc, char **argv)
 
     BenchSetup setup;
     setup.self = app.applicationFilePath();
-    setup.blaster = QStringLiteral(QCX_BLASTER);
     setup.qcx = QStringLiteral(QCX_CLI);
-    setup.hostB = qEnvironmentVariable("QCX_NETNS_B");
-    setup.addressA = QStringLiteral("198.51.100.1");
-    setup.addressB = QStringLiteral("198.51.100.2");
     setup.group = QStringLiteral("239.191.1.1");
     setup.port = 4400;
     setup.childEnvironment = environment.toStringList();

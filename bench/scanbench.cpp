@@ -38,32 +38,6 @@ qint64 scannedLines(Scanmodel *scan)
     return lines;
 }
 
-bool startChild(Child &child, const BenchSetup &setup, const QStringList &args)
-{
-    child.setEnvironment(setup.childEnvironment);
-    if (!child.start(setup.self, args) || child.waitReply("ready", 60000).isEmpty()) {
-        std::fprintf(stderr, "qcx_bench: %s did not start: %s\n", qPrintable(args.value(1)),
-                     qPrintable(child.lastError()));
-        return false;
-    }
-    return true;
-}
-
-// Waits until the child's count has not moved for two polls in a row.
-qint64 settled(Child &child)
-{
-    qint64 last = -1;
-    int still = 0;
-    QDeadlineTimer deadline(20000);
-    while (!deadline.hasExpired() && still < 2) {
-        const qint64 now = qint64(field(child.command("count", "count"), "n"));
-        still = now == last ? still + 1 : 0;
-        last = now;
-        QThread::msleep(300);
-    }
-    return last;
-}
-
 struct Flow
 {
     qint64 sent = 0;
@@ -74,7 +48,7 @@ struct Flow
     bool ok = false;
 };
 
-// For the blaster's --datagrams and --groups=16: datagram i goes to group
+// For the peer's --datagrams and --groups=16: datagram i goes to group
 // i % 16, from source EI0001 or EI0002 in turn, each with its line count.
 bool writeScanDatagrams(const QString &path)
 {
@@ -99,26 +73,19 @@ Flow flow(const BenchSetup &setup, const QStringList &childArgs, int rate, int s
 {
     Flow result;
     Child child;
-    if (!startChild(child, setup, childArgs) || child.command("reset", "ok").isEmpty())
+    if (!startRole(child, setup, childArgs) || child.command("reset", "ok").isEmpty())
         return result;
     const double cpuBefore = processCpuSeconds(child.pid());
-    Peer peer;
-    const QStringList args{QStringLiteral("blast"), kFirstGroup, QString::number(kFirstPort), setup.addressB,
-                           QString::number(rate), QString::number(seconds), QStringLiteral("--groups=16"),
-                           QStringLiteral("--datagrams=") + datagrams};
-    if (!peer.start(setup.hostB, setup.blaster, args) || !peer.waitFinished((seconds + 20) * 1000)) {
-        std::fprintf(stderr, "qcx_bench: blaster failed: %s\n", qPrintable(peer.errorOutput()));
-        return result;
-    }
-    const QList<QByteArray> fields = peer.output().trimmed().split(' ');
-    if (fields.size() != 4 || fields.at(0) != "SENT")
+    const Blast sent = blast(kFirstGroup, kFirstPort, rate, seconds,
+                             {QStringLiteral("--groups=16"), QStringLiteral("--datagrams=") + datagrams});
+    if (!sent.ok)
         return result;
     settled(child);
     result.cpuSeconds = processCpuSeconds(child.pid()) - cpuBefore;
     result.stats = child.command("stats", "stats", 60000);
     child.finish(60000);
-    result.sent = fields.at(1).toLongLong();
-    result.seconds = fields.at(2).toDouble() / 1e6;
+    result.sent = sent.sent;
+    result.seconds = sent.seconds;
     result.delivered = qint64(field(result.stats, "delivered"));
     result.ok = !result.stats.isEmpty();
     return result;
@@ -165,10 +132,7 @@ int runScanReceiverRole(const QStringList &args)
             QCoreApplication::quit();
         }
     });
-    CommandChannel::reply("ready");
-    const int status = QCoreApplication::exec();
-    main.reset();
-    return status == 0 ? 0 : 2;
+    return channel.serve();
 }
 
 bool runScanBench(const BenchSetup &setup)
@@ -188,10 +152,10 @@ bool runScanBench(const BenchSetup &setup)
         return false;
     std::printf("| receiver | delivered / sent | loss | CPU | CPU per line | lag p99 | lag max |\n");
     std::printf("|---|---:|---:|---:|---:|---:|---:|\n");
-    const Flow bare = flow(setup, {QStringLiteral("--role"), QStringLiteral("bare"), kFirstGroup,
-                                   QString::number(kFirstPort), setup.addressA, QStringLiteral("16")},
+    const Flow bare = flow(setup, {QStringLiteral("bare"), kFirstGroup,
+                                   QString::number(kFirstPort), kHostAddress, QStringLiteral("16")},
                            rate, seconds, datagrams);
-    const Flow scan = flow(setup, {QStringLiteral("--role"), QStringLiteral("scan"), QStringLiteral("iec450")},
+    const Flow scan = flow(setup, {QStringLiteral("scan"), QStringLiteral("iec450")},
                            rate, seconds, datagrams);
     for (const Flow *run : {&bare, &scan}) {
         const bool isScan = run == &scan;
@@ -211,7 +175,7 @@ bool runScanBench(const BenchSetup &setup)
     // timer would be most of what is measured.
     const int idleSeconds = setup.quick ? 5 : 20;
     Child idle;
-    bool idleOk = startChild(idle, setup, {QStringLiteral("--role"), QStringLiteral("scan"), QStringLiteral("iec450-all")});
+    bool idleOk = startRole(idle, setup, {QStringLiteral("scan"), QStringLiteral("iec450-all")});
     double idleCpu = 0;
     QByteArray idleStats;
     if (idleOk) {

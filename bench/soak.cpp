@@ -1,6 +1,6 @@
 // qcx_soak STEP: the long checks of Quaycast Tool, too slow for every commit.
-// scripts/soak.sh builds it and runs each step in host A of
-// bench/harness/netns-run.sh; peers run in host B.
+// scripts/soak.sh builds it and runs each step on its own; the step runs in
+// host H of a lab it builds (netlab/netlab.h), its peers in P0.
 //
 //   flood   10 s of 50,000 datagrams a second at the whole program, recording
 //   kill    SIGKILL while recording (3 rounds) and while saving settings (40)
@@ -41,8 +41,6 @@
 #include "iec450.h"
 #include "logutil.h"
 #include "mainwindowharness.h"
-#include "netnsguard.h"
-#include "netnslab.h"
 #include "peersentences.h"
 #include "temphome.h"
 
@@ -53,6 +51,8 @@ namespace {
 const QString kGroup = QStringLiteral("239.192.7.1");
 const quint16 kPort = 24470;
 int failures = 0;
+Bench::BenchLab *hosts = nullptr; // made in main()
+using Bench::Peer;
 
 void note(const QString &text)
 {
@@ -74,17 +74,6 @@ double megabytes(qint64 bytes)
     return double(bytes) / (1024.0 * 1024.0);
 }
 
-ControlutilPaths pathsIn(const QString &dir)
-{
-    return {dir + QStringLiteral("/settings"), dir + QStringLiteral("/capture"), dir + QStringLiteral("/documents")};
-}
-
-QString onlyFileIn(const QString &dir)
-{
-    const QStringList files = QDir(dir).entryList(QDir::Files);
-    return files.size() == 1 ? dir + QLatin1Char('/') + files.first() : QString();
-}
-
 QByteArray numbered(const char *tag, int number)
 {
     return QByteArray("$QC") + tag + ',' + QByteArray::number(number).rightJustified(6, '0') + "*00";
@@ -92,25 +81,17 @@ QByteArray numbered(const char *tag, int number)
 
 bool peerSends(const QString &ns, const QString &from, quint16 port, const QList<QByteArray> &payloads)
 {
-    McastPeer peer;
-    return peer.startSender(ns, kGroup, port, from, payloads, 0, 0, 1) && peer.waitFinished(20000);
+    Peer peer;
+    return peer.startSender(ns, kGroup, port, from, payloads, 0, 1) && peer.waitFinished(20000);
 }
 
-// RATE lines a second for SECONDS from host B with the benchmarks' blaster
-// (bench/blaster.cpp); input is its --fixed80 or --datagrams=FILE. The lines
+// RATE lines a second for SECONDS from the peer (Bench::blast); the lines
 // sent, -1 when it failed. The event loop runs meanwhile.
 qint64 blast(int rate, int seconds, const QString &input)
 {
-    QProcess blaster;
-    blaster.start(QStringLiteral("ip"), {QStringLiteral("netns"), QStringLiteral("exec"), shipHostB(),
-                                         QStringLiteral(QCX_BLASTER), QStringLiteral("blast"), kGroup,
-                                         QString::number(kPort), shipAddressB(), QString::number(rate),
-                                         QString::number(seconds), input});
-    const bool blasted = blaster.waitForStarted(5000)
-        && QTest::qWaitFor([&] { return blaster.state() == QProcess::NotRunning; }, (seconds + 20) * 1000)
-        && blaster.exitCode() == 0;
-    check(blasted, QStringLiteral("blaster: ") + QString::fromLocal8Bit(blaster.readAllStandardError()));
-    return blasted ? QString::fromLatin1(blaster.readAllStandardOutput()).section(QLatin1Char(' '), 1, 1).toLongLong() : -1;
+    const Bench::Blast sent = Bench::blast(kGroup, kPort, rate, seconds, {input});
+    check(sent.ok, QStringLiteral("the peer's blast"));
+    return sent.ok ? sent.sent : -1;
 }
 
 // The whole program in-process: the real main window and controller, its
@@ -169,7 +150,7 @@ public:
         return rows;
     }
 
-    QString captureFile() const { return onlyFileIn(m_data.path() + QStringLiteral("/capture")); }
+    QString captureFile() const { return Bench::onlyFileIn(m_data.path() + QStringLiteral("/capture")); }
     QQuickWindow *subWindow(const char *name) const { return m_main->subWindow(name); }
 
     qint64 received = 0; // sentences handed to the window
@@ -201,11 +182,11 @@ QString stepFlood()
     });
     ticker.start(20);
 
-    McastPeer flood;
+    Peer flood;
     QElapsedTimer floodTime;
     floodTime.start();
     pulse.start();
-    flooding = check(flood.startFlood(shipHostB(), kGroup, kPort, shipAddressB(), 50000, 10), "start the flood");
+    flooding = check(flood.startBlast(kGroup, kPort, 50000, 10, {QStringLiteral("--numbered")}), "start the flood");
     const bool flooded = flood.waitFinished(30000);
     check(flooded, QStringLiteral("flood peer: ") + flood.errorOutput());
     flooding = false;
@@ -217,7 +198,7 @@ QString stepFlood()
         before = delivered.size();
         QTest::qWait(500);
     }
-    check(peerSends(shipHostB(), shipAddressB(), kPort, {"$QCEND,1*00"}), "send the closing sentence");
+    check(peerSends(Lab::peer(0), Bench::kPeerAddress, kPort, {"$QCEND,1*00"}), "send the closing sentence");
     check(QTest::qWaitFor([&] { return !delivered.isEmpty() && delivered.last() == QLatin1String("$QCEND,1*00"); }, 10000),
           "the sentence after the flood arrives");
     check(program.connected(), "still connected");
@@ -277,12 +258,12 @@ QString killWhileRecording()
         QProcess child;
         if (!check(startChild(child, QStringLiteral("record"), dir.path()), "start the recording child"))
             continue;
-        const QString capture = onlyFileIn(dir.path() + QStringLiteral("/capture"));
+        const QString capture = Bench::onlyFileIn(dir.path() + QStringLiteral("/capture"));
         QList<QByteArray> payloads;
         for (int i = 1; i <= 3000; ++i)
             payloads << numbered("KIL", i);
-        McastPeer peer;
-        check(peer.startSender(shipHostB(), kGroup, kPort, shipAddressB(), payloads, 0, 0, 1), "start the peer");
+        Peer peer;
+        check(peer.startSender(Lab::peer(0), kGroup, kPort, Bench::kPeerAddress, payloads, 0, 1), "start the peer");
         // Killed somewhere in the stream, once the file has some lines.
         const int killAfter = 100 + QRandomGenerator::global()->bounded(1500);
         check(QTest::qWaitFor([&] { return readTextLines(capture).size() >= killAfter; }, 20000),
@@ -309,7 +290,7 @@ QString killWhileRecording()
         }
 
         // The application log is whole too.
-        QFile logFile(onlyFileIn(dir.path() + QStringLiteral("/.config/vestranautic/QuaycastTool/logs")));
+        QFile logFile(Bench::onlyFileIn(dir.path() + QStringLiteral("/.config/vestranautic/QuaycastTool/logs")));
         const QByteArray logContent = logFile.open(QIODevice::ReadOnly) ? logFile.readAll() : QByteArray();
         check(logContent.endsWith('\n'), "the application log ends in a whole line");
         const QStringList logLines = QString::fromUtf8(logContent).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
@@ -401,67 +382,23 @@ private:
     QStringList m_events;
 };
 
-// A host whose eth0 can be taken down, deleted and made again, with a peer
-// host on the other end of it.
-class VanishingHost
+// H's eth0 goes "down", is deleted ("del", and with it P0's end) and comes
+// back ("add").
+bool eth0(const QString &what)
 {
-public:
-    bool create()
-    {
-        m_host = m_lab.addShipHost(QStringLiteral("vanish"), {{QStringLiteral("eth0"), {m_address}, true, m_peerAddress}},
-                                   QStringLiteral("eth0"));
-        return m_host.isValid();
-    }
-    QString ns() const { return m_host.ns; }
-    QString peer() const { return m_host.peers.value(0); }
-    QString peerAddress() const { return m_peerAddress.section(QLatin1Char('/'), 0, 0); }
-    QString error() const { return m_lab.error(); }
-
-    bool setDown() { return m_lab.ip({QStringLiteral("-n"), ns(), QStringLiteral("link"), QStringLiteral("set"),
-                                      QStringLiteral("eth0"), QStringLiteral("down")}); }
-    // Deleting one end of the pair deletes the other.
-    bool remove() { return m_lab.ip({QStringLiteral("-n"), ns(), QStringLiteral("link"), QStringLiteral("del"),
-                                     QStringLiteral("eth0")}); }
-    bool restore()
-    {
-        if (!m_lab.ip({QStringLiteral("link"), QStringLiteral("add"), QStringLiteral("eth0"), QStringLiteral("netns"),
-                       ns(), QStringLiteral("type"), QStringLiteral("veth"), QStringLiteral("peer"),
-                       QStringLiteral("name"), QStringLiteral("eth0"), QStringLiteral("netns"), peer()}))
-            return false;
-        for (const auto &[host, address] : {qMakePair(ns(), m_address), qMakePair(peer(), m_peerAddress)}) {
-            if (!m_lab.ip({QStringLiteral("-n"), host, QStringLiteral("addr"), QStringLiteral("add"), address,
-                           QStringLiteral("dev"), QStringLiteral("eth0")})
-                || !m_lab.ip({QStringLiteral("-n"), host, QStringLiteral("link"), QStringLiteral("set"),
-                              QStringLiteral("eth0"), QStringLiteral("up")})
-                || !m_lab.ip({QStringLiteral("-n"), host, QStringLiteral("route"), QStringLiteral("add"),
-                              QStringLiteral("224.0.0.0/4"), QStringLiteral("dev"), QStringLiteral("eth0")}))
-                return false;
-        }
-        return QTest::qWaitFor([&] {
-            QString a;
-            QString b;
-            return runIp({QStringLiteral("-n"), ns(), QStringLiteral("link"), QStringLiteral("show"), QStringLiteral("eth0")}, &a)
-                && runIp({QStringLiteral("-n"), peer(), QStringLiteral("link"), QStringLiteral("show"), QStringLiteral("eth0")}, &b)
-                && a.contains(QLatin1String("state UP")) && b.contains(QLatin1String("state UP"));
-        }, 5000);
-    }
-
-private:
-    const QString m_address = QStringLiteral("198.51.100.1/24");
-    const QString m_peerAddress = QStringLiteral("198.51.100.2/24");
-    NetnsLab m_lab;
-    NetnsLab::Host m_host;
-};
+    const QString h = Lab::host();
+    if (what == QLatin1String("add"))
+        return hosts->lab.sh(Lab::veth(0, QStringLiteral("eth0"), Bench::kHostAddress + QStringLiteral("/24"), Bench::kPeerAddress)
+                             + QStringLiteral("ip -n %1 route add 224.0.0.0/4 dev eth0\n").arg(h));
+    return hosts->lab.sh(what == QLatin1String("down") ? QStringLiteral("ip -n %1 link set eth0 down").arg(h)
+                                                       : QStringLiteral("ip -n %1 link del eth0").arg(h));
+}
 
 void vanishUnderReceiver()
 {
-    VanishingHost host;
-    NetnsEnter inHost(host.create() ? host.ns() : QString());
-    if (!check(inHost.entered(), QStringLiteral("make and enter the host: ") + host.error()))
-        return;
     QTemporaryDir dir;
     Viewutil view;
-    Controlutil control(&view, pathsIn(dir.path()));
+    Controlutil control(&view, Bench::pathsIn(dir.path()));
     ViewWatch watch(&view);
     view.setMrAllowOsChooseIfaceStatus(false);
     view.setMrRxTimeout(1);
@@ -471,14 +408,14 @@ void vanishUnderReceiver()
     if (!check(view.mrConnectionStatus() == QLatin1String("Connected"), "receiver connects"))
         return;
     const QString before = QString::fromLatin1(numbered("BFR", 1));
-    check(peerSends(host.peer(), host.peerAddress(), kPort, {numbered("BFR", 1)})
+    check(peerSends(Lab::peer(0), Bench::kPeerAddress, kPort, {numbered("BFR", 1)})
               && QTest::qWaitFor([&] { return view.mrNmeaSentence() == before; }, 5000),
           "a sentence arrives before");
     watch.take();
 
     // Down: nothing arrives, and the receive time-out says so, every second.
-    check(host.setDown(), "take eth0 down");
-    peerSends(host.peer(), host.peerAddress(), kPort, {numbered("DWN", 1)});
+    check(eth0(QStringLiteral("down")), "take eth0 down");
+    peerSends(Lab::peer(0), Bench::kPeerAddress, kPort, {numbered("DWN", 1)});
     QTest::qWait(2500);
     const QString seen = watch.take().join(QLatin1Char('\n'));
     check(seen.contains(QLatin1String("mr sentence: No NMEA Data Received From Multicast Source"))
@@ -487,7 +424,7 @@ void vanishUnderReceiver()
           QStringLiteral("while down: ") + seen);
 
     // Deleted: the program goes on, and the operator disconnects as usual.
-    check(host.remove(), QStringLiteral("delete eth0: ") + host.error());
+    check(eth0(QStringLiteral("del")), QStringLiteral("delete eth0: ") + hosts->lab.error());
     QTest::qWait(2500);
     note(QStringLiteral("receiver, eth0 deleted: ") + watch.take().join(QStringLiteral(" | ")));
     check(view.mrConnectionStatus() == QLatin1String("Connected"), "the receiver keeps running");
@@ -506,13 +443,11 @@ void vanishUnderReceiver()
           "a connect without eth0 reports it");
 
     // Back: a new connect works and sentences arrive again.
-    check(host.restore(), QStringLiteral("restore eth0: ") + host.error());
+    check(eth0(QStringLiteral("add")), QStringLiteral("restore eth0: ") + hosts->lab.error());
     view.setMrConnectionToggle(QStringLiteral("connect"));
-    check(view.mrConnectionStatus() == QLatin1String("Connected")
-              && hasMulticastMembership(host.ns(), QStringLiteral("eth0"), kGroup),
-          "reconnect after eth0 is back");
+    check(view.mrConnectionStatus() == QLatin1String("Connected") && joined(kGroup), "reconnect after eth0 is back");
     const QString after = QString::fromLatin1(numbered("AFT", 1));
-    check(peerSends(host.peer(), host.peerAddress(), kPort, {numbered("AFT", 1)})
+    check(peerSends(Lab::peer(0), Bench::kPeerAddress, kPort, {numbered("AFT", 1)})
               && QTest::qWaitFor([&] { return view.mrNmeaSentence() == after; }, 5000),
           "a sentence arrives after");
     view.setMrConnectionToggle(QStringLiteral("disconnect"));
@@ -520,13 +455,9 @@ void vanishUnderReceiver()
 
 void vanishUnderSender()
 {
-    VanishingHost host;
-    NetnsEnter inHost(host.create() ? host.ns() : QString());
-    if (!check(inHost.entered(), QStringLiteral("make and enter the host: ") + host.error()))
-        return;
     QTemporaryDir dir;
     Viewutil view;
-    Controlutil control(&view, pathsIn(dir.path()));
+    Controlutil control(&view, Bench::pathsIn(dir.path()));
     ViewWatch watch(&view);
     int ticks = 0;
     QObject::connect(&view, &Viewutil::sendMsNmeaSentenceChanged, [&] { ++ticks; });
@@ -542,9 +473,9 @@ void vanishUnderSender()
 
     // Down, then deleted: the ticks go on and keep saying "Started"; what the
     // kernel refuses is not counted.
-    check(host.setDown(), "take eth0 down");
+    check(eth0(QStringLiteral("down")), "take eth0 down");
     QTest::qWait(600);
-    check(host.remove(), QStringLiteral("delete eth0: ") + host.error());
+    check(eth0(QStringLiteral("del")), QStringLiteral("delete eth0: ") + hosts->lab.error());
     const int countedWhenGone = view.msTotalSentencesSent().toInt();
     ticks = 0;
     QTest::qWait(1000);
@@ -558,11 +489,11 @@ void vanishUnderSender()
     check(view.msConnectionStatus() == QLatin1String("Stopped"), "the sender stops");
 
     // Back: a new start puts sentences on the wire again, counted from 0.
-    check(host.restore(), QStringLiteral("restore eth0: ") + host.error());
-    McastPeer peer;
-    check(peer.startReceiver(host.peer(), kGroup, port, host.peerAddress(), 3, 10000), "start the receiving peer");
+    check(eth0(QStringLiteral("add")), QStringLiteral("restore eth0: ") + hosts->lab.error());
+    Peer peer;
+    check(peer.startReceiver(Lab::peer(0), kGroup, port, Bench::kPeerAddress, 3, 10000), "start the receiving peer");
     view.setMsConnectionToggle(QStringLiteral("start"));
-    check(peer.waitForDatagrams(3, 10000)
+    check(peer.waitFinished(10000) && peer.datagrams().size() == 3
               && peer.datagrams().first().payload == view.msHeadingNmeaSentence().toLatin1(),
           QStringLiteral("sentences on the wire after eth0 is back: ") + peer.errorOutput());
     view.setMsConnectionToggle(QStringLiteral("stop"));
@@ -619,7 +550,7 @@ QString stepTicks()
 {
     QTemporaryDir dir;
     Viewutil view;
-    Controlutil control(&view, pathsIn(dir.path()));
+    Controlutil control(&view, Bench::pathsIn(dir.path()));
     view.setMsNmeaSentencesList({view.msHeadingNmeaSentence()});
     view.setMsGrpIpAddress(kGroup);
     view.setMsGrpPortNumber(QString::number(kPort));
@@ -627,14 +558,14 @@ QString stepTicks()
     for (const int tenths : {1, 10}) {
         const int intervalMs = tenths * 100;
         const int count = 10000 / intervalMs + 1;
-        McastPeer peer;
-        if (!check(peer.startReceiver(shipHostB(), kGroup, kPort, shipAddressB(), count, 20000), "start the peer"))
+        Peer peer;
+        if (!check(peer.startReceiver(Lab::peer(0), kGroup, kPort, Bench::kPeerAddress, count, 20000), "start the peer"))
             break;
         view.setMsTxInterval(tenths);
         view.setMsConnectionToggle(QStringLiteral("start"));
-        check(peer.waitForDatagrams(count, 20000), QStringLiteral("%1 datagrams at %2 ms").arg(count).arg(intervalMs));
+        check(peer.waitFinished(20000) && peer.datagrams().size() == count, QStringLiteral("%1 datagrams at %2 ms").arg(count).arg(intervalMs));
         view.setMsConnectionToggle(QStringLiteral("stop"));
-        const QList<PeerDatagram> got = peer.datagrams();
+        const QList<Bench::PeerDatagram> got = peer.datagrams();
         if (got.size() < count)
             break;
         std::vector<double> gaps;
@@ -673,9 +604,9 @@ QString stepRss()
     int rows = program.rowCount();
     qint64 afterFirstMinute = 0;
     for (int minute = 1; minute <= minutes; ++minute) {
-        McastPeer flood;
+        Peer flood;
         const bool flooded =
-            flood.startFlood(shipHostB(), kGroup, kPort, shipAddressB(), 10000, 60) && flood.waitFinished(90000);
+            flood.startBlast(kGroup, kPort, 10000, 60, {QStringLiteral("--numbered")}) && flood.waitFinished(90000);
         check(flooded, QStringLiteral("flood peer: ") + flood.errorOutput());
         sent += qMax<qint64>(0, flood.sentCount());
         const int nowRows = program.settledRowCount();
@@ -727,7 +658,7 @@ QString stepReplay()
     if (!check(writeLines(plain, "RPL", 1000000, 79) && writeLines(wide, "WID", 1000, 60 * 1024), "write the files"))
         return QStringLiteral("could not write the files");
     Viewutil view;
-    Controlutil control(&view, pathsIn(dir.path()));
+    Controlutil control(&view, Bench::pathsIn(dir.path()));
     view.setMsTxInterval(1);
     view.setMsGrpIpAddress(kGroup);
     view.setMsGrpPortNumber(QString::number(kPort));
@@ -891,12 +822,9 @@ QString stepTags()
 // log, recording the group ("record") or saving settings without end ("save").
 int runChild(const QString &role, const QString &dir)
 {
-    QCoreApplication::setOrganizationName(QStringLiteral("vestranautic"));
-    QCoreApplication::setApplicationName(QStringLiteral("QuaycastTool"));
-    Logutil::instance().installMessageHandler();
-    qInfo() << "Application log started";
+    Bench::startApplicationLog(false);
     Viewutil view;
-    Controlutil control(&view, pathsIn(dir));
+    Controlutil control(&view, Bench::pathsIn(dir));
     emit view.sendLoadAppSettings();
     if (role == QLatin1String("record")) {
         view.setMrIncludeDateTimeInNmeaFileStatus(true);
@@ -952,11 +880,6 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "usage: qcx_soak flood|kill|vanish|rows|ticks|rss|replay|tags\n");
         return 2;
     }
-    const QString refusal = netnsRefusal();
-    if (!refusal.isEmpty()) {
-        std::fprintf(stderr, "qcx_soak: %s\n", qPrintable(refusal));
-        return 2;
-    }
     TempHome home;
     if (!home.isValid())
         return 2;
@@ -964,6 +887,12 @@ int main(int argc, char *argv[])
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
+    Bench::BenchLab lab;
+    hosts = &lab;
+    if (!lab.refusal().isEmpty()) {
+        std::fprintf(stderr, "qcx_soak: %s\n", qPrintable(lab.refusal()));
+        return 2;
+    }
     QCoreApplication::setOrganizationName(QStringLiteral("vestranautic"));
     QCoreApplication::setApplicationName(QStringLiteral("QuaycastTool"));
     qInstallMessageHandler(quietMessages);

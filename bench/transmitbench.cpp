@@ -18,6 +18,7 @@
 #include "controlutil.h"
 #include "logutil.h"
 #include "mainwindowharness.h"
+#include "peersentences.h"
 #include "viewutil.h"
 
 using namespace Bench;
@@ -36,11 +37,7 @@ int runSenderRole(const QStringList &args, bool wholeProgram)
     const int listSize = args.at(3).toInt();
     const int runMs = args.at(4).toInt();
 
-    QCoreApplication::setOrganizationName(QStringLiteral("vestranautic"));
-    QCoreApplication::setApplicationName(QStringLiteral("QuaycastTool"));
-    Logutil &log = Logutil::instance();
-    log.setConsoleOutput(false);
-    log.installMessageHandler();
+    startApplicationLog(false);
 
     QTemporaryDir dir;
     std::unique_ptr<Viewutil> coreView;
@@ -59,9 +56,7 @@ int runSenderRole(const QStringList &args, bool wholeProgram)
         view = main->view();
     } else {
         coreView = std::make_unique<Viewutil>();
-        coreControl = std::make_unique<Controlutil>(
-            coreView.get(), ControlutilPaths{dir.path() + QStringLiteral("/settings"), dir.path() + QStringLiteral("/capture"),
-                                             dir.path() + QStringLiteral("/documents")});
+        coreControl = std::make_unique<Controlutil>(coreView.get(), pathsIn(dir.path()));
         view = coreView.get();
         emit view->sendLoadAppSettings();
         view->setMsGrpIpAddress(group);
@@ -125,10 +120,7 @@ int runSenderRole(const QStringList &args, bool wholeProgram)
             QCoreApplication::quit();
         }
     });
-    CommandChannel::reply("ready");
-    const int status = QCoreApplication::exec();
-    main.reset();
-    return status == 0 ? 0 : 2;
+    return channel.serve();
 }
 
 // ---------------------------------------------------------------------------
@@ -149,7 +141,7 @@ Stamps parseStamps(const QByteArray &output)
         const QList<QByteArray> fields = line.split(' ');
         if (fields.size() == 3 && fields.at(0) == "END")
             stamps.firstRealtimeMicros = fields.at(2).toLongLong();
-        else if (fields.size() == 2 && fields.at(0) != "READY")
+        else if (fields.size() == 4)
             stamps.micros.push_back(fields.at(0).toLongLong());
     }
     return stamps;
@@ -157,8 +149,8 @@ Stamps parseStamps(const QByteArray &output)
 
 bool startStamp(Peer &peer, const BenchSetup &setup, int seconds, int maxCount)
 {
-    if (!peer.start(setup.hostB, setup.blaster,
-                    {QStringLiteral("stamp"), setup.group, QString::number(setup.port), setup.addressB,
+    if (!peer.start(Lab::peer(0),
+                    {QStringLiteral("recv"), setup.group, QString::number(setup.port), kPeerAddress,
                      QString::number(seconds), QString::number(maxCount), QStringLiteral("3000")})
         || !peer.waitLine("READY", 10000)) {
         std::fprintf(stderr, "qcx_bench: time-stamping peer failed: %s\n", qPrintable(peer.errorOutput()));
@@ -170,14 +162,10 @@ bool startStamp(Peer &peer, const BenchSetup &setup, int seconds, int maxCount)
 QByteArray runSender(const BenchSetup &setup, bool wholeProgram, int interval, int listSize, int runMs)
 {
     Child child;
-    child.setEnvironment(setup.childEnvironment);
-    if (!child.start(setup.self, {QStringLiteral("--role"), wholeProgram ? QStringLiteral("sender-app") : QStringLiteral("sender-core"),
+    if (!startRole(child, setup, {wholeProgram ? QStringLiteral("sender-app") : QStringLiteral("sender-core"),
                                   setup.group, QString::number(setup.port), QString::number(interval),
-                                  QString::number(listSize), QString::number(runMs)})
-        || child.waitReply("ready", 60000).isEmpty()) {
-        std::fprintf(stderr, "qcx_bench: sender did not start: %s\n", qPrintable(child.lastError()));
+                                  QString::number(listSize), QString::number(runMs)}))
         return {};
-    }
     const QByteArray done = child.command("go", "done", runMs + 60000);
     child.finish(60000);
     return done;
@@ -240,9 +228,11 @@ bool runTransmitBench(const BenchSetup &setup)
         Peer peer;
         if (startStamp(peer, setup, listMs / 1000 + 20, 2000000)) {
             Peer loop;
-            loop.start(qEnvironmentVariable("QCX_NETNS_A"), setup.blaster,
-                       {QStringLiteral("sendloop"), setup.group, QString::number(setup.port), setup.addressA,
-                        QString::number(listSize), QStringLiteral("100"), QString::number(listMs / 1000)});
+            const std::vector<std::string> pool = mixedSentences();
+            QList<QByteArray> list;
+            for (int i = 0; i < listSize; ++i)
+                list << QByteArray::fromStdString(pool[size_t(i) % pool.size()]);
+            loop.startSender(Lab::host(), setup.group, setup.port, kHostAddress, list, 0, 0, listMs / 100, 100);
             loop.waitFinished(listMs + 30000);
             peer.waitFinished(30000);
             const QList<QByteArray> fields = loop.output().trimmed().split(' ');

@@ -4,8 +4,6 @@
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QQmlApplicationEngine>
 #include <QQmlContext>
 #include <QQuickItem>
@@ -42,14 +40,6 @@ public:
             && file.write(appSettingsJson(settings)) > 0;
     }
 
-    static QVariantMap readSettings(const QString &dataDirectory)
-    {
-        QFile file(dataDirectory + QStringLiteral("/settings/appSettings.json"));
-        if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-            return {};
-        return QJsonDocument::fromJson(file.readAll()).object().toVariantMap();
-    }
-
     explicit MainWindowHarness(Controller controller, const QString &dataDirectory = QString())
     {
         m_view = std::make_unique<Viewutil>();
@@ -84,8 +74,6 @@ public:
 
     Viewutil *view() const { return m_view.get(); }
     Controlutil *control() const { return m_control.get(); }
-    QQmlApplicationEngine *engine() const { return m_engine.get(); }
-    QString dataDirectory() const { return m_dataDir.path(); }
 
     QQuickWindow *window() const
     {
@@ -170,26 +158,6 @@ public:
         return true;
     }
 
-    static QString spinBoxText(QQuickItem *box)
-    {
-        auto *input = box->property("contentItem").value<QQuickItem *>();
-        return input ? input->property("text").toString() : QString();
-    }
-
-    // The rows of a CustomListView, in order.
-    QStringList rows(const char *listName) const
-    {
-        QStringList out;
-        QQuickItem *list = item(listName);
-        auto *model = list ? qobject_cast<QAbstractItemModel *>(list->property("nmeaModel").value<QObject *>()) : nullptr;
-        if (!model)
-            return out;
-        const int textRole = model->roleNames().key("text", -1);
-        for (int i = 0; i < model->rowCount(); ++i)
-            out << model->data(model->index(i, 0), textRole).toString();
-        return out;
-    }
-
     // Opens the Settings window with the settings button, as the operator does.
     QQuickWindow *openSettings() const
     {
@@ -203,12 +171,6 @@ public:
     {
         QQuickWindow *msgWin = subWindow("msgWin");
         return msgWin && msgWin->isVisible() ? msgWin->property("message").toString() : QString();
-    }
-
-    void closeErrorWindow() const
-    {
-        if (QQuickWindow *msgWin = subWindow("msgWin"))
-            msgWin->close();
     }
 
 private:
