@@ -363,7 +363,7 @@ struct PeerDatagram
     QByteArray payload;
 };
 
-// Runs netlab/peer.cpp in a namespace of the lab and collects what it prints.
+// Runs bench/peer.cpp in a namespace of the lab and collects what it prints.
 class Peer : public Process
 {
 public:

@@ -5,7 +5,7 @@
 # main window with receiver, capture file, sender and the Settings window,
 # worked for 30 seconds (or SECONDS) while a peer sends 200 sentences a second
 # and some hostile datagrams. It builds its hosts in network namespaces
-# (netlab/netlab.h, so it needs root) and runs twice:
+# (tests/netlab.h, so it needs root) and runs twice:
 #
 #   1. under valgrind memcheck, built as the program is (build/);
 #   2. under LeakSanitizer, built with QCX_SANITIZE=ON (build-asan/), with the

@@ -1,7 +1,7 @@
 // qcx_leaksession: a 30-second session of the whole program for leak checks
 // (bench/leakcheck.sh runs it under valgrind and LeakSanitizer).
 //
-// Runs in host H of a lab it builds (netlab/netlab.h). It builds what main() builds (the
+// Runs in host H of a lab it builds (tests/netlab.h). It builds what main() builds (the
 // application log, the view model, the controller, the real main window) with
 // its files in a temporary home, then works the program as an operator and a
 // busy network would: the receiver joins a group that a peer in P0 fills

@@ -4,9 +4,9 @@
 //             [receive] [rows] [transmit] [startup] [scan]
 //
 // Runs the named parts (all when none is named) in host H of a lab it builds
-// (netlab/netlab.h) and prints a Markdown report. The receivers and senders
+// (tests/netlab.h) and prints a Markdown report. The receivers and senders
 // under test run as child processes of this program in H
-// ("qcx_bench --role NAME ..."), the peer (netlab/peer.cpp) in P0.
+// ("qcx_bench --role NAME ..."), the peer (bench/peer.cpp) in P0.
 
 #include <QCoreApplication>
 #include <QDir>

@@ -4,7 +4,7 @@
 //
 // Receivers, each a child process in host A:
 //   bare  a plain recvfrom loop that only counts (the limit of the host;
-//         qcx_peer count, netlab/peer.cpp)
+//         qcx_peer count, bench/peer.cpp)
 //   core  Viewutil, Controlutil (with Recvutil and Saveutil), recording on
 //         with date and time, no QML
 //   app   the real Main offscreen with its view model and controller, rows

@@ -6,7 +6,7 @@
 #
 # QCX_BENCH_BUILD names the build folder (default: build, the one of
 # scripts/build.sh). Needs root: the benchmarks open sockets only inside the
-# network namespaces they make for themselves (netlab/netlab.h).
+# network namespaces they make for themselves (tests/netlab.h).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

@@ -1,6 +1,6 @@
 // qcx_soak STEP: the long checks of Quaycast Tool, too slow for every commit.
 // scripts/soak.sh builds it and runs each step on its own; the step runs in
-// host H of a lab it builds (netlab/netlab.h), its peers in P0.
+// host H of a lab it builds (tests/netlab.h), its peers in P0.
 //
 //   flood   10 s of 50,000 datagrams a second at the whole program, recording
 //   kill    SIGKILL while recording (3 rounds) and while saving settings (40)

@@ -5,7 +5,7 @@
 # flood, kill, vanish, rows, ticks, rss, replay and tags (all when none is named). Builds
 # bench/soak.cpp into build-soak/ (or $QCX_SOAK_BUILD) and runs each step
 # inside a network namespace of its own, where it builds a fresh pair of hosts
-# (netlab/netlab.h). QCX_SOAK_MINUTES sets the length of rss (default 10).
+# (tests/netlab.h). QCX_SOAK_MINUTES sets the length of rss (default 10).
 # Needs root. Exits 1 when a step fails; the logs stay in the build folder.
 set -uo pipefail
 cd "$(dirname "$0")/.."

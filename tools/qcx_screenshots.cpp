@@ -4,7 +4,7 @@
 //
 //   xvfb-run -a -s "-screen 0 1024x768x24" unshare -n -- build/bench/qcx_screenshots OUTPUT-DIR
 //
-// It builds its hosts with netlab/netlab.h; a peer in P0 sends NMEA sentences to the group the receiver page joins.
+// It builds its hosts with tests/netlab.h; a peer in P0 sends NMEA sentences to the group the receiver page joins.
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
 // The peer of the benchmarks and the soak, with plain POSIX sockets so that
 // what it sends and sees does not depend on the Qt code under test. It runs
-// only in a namespace of a Lab (netlab/netlab.h); every mode is bounded in
+// only in a namespace of a Lab (tests/netlab.h); every mode is bounded in
 // count and time. Failures print a reason on stderr and exit 2.
 //
 //   qcx_peer blast GROUP PORT LOCAL-ADDR RATE SECONDS [--fixed80|--numbered|--datagrams=FILE] [--groups=N]
@@ -449,12 +449,12 @@ bool insideLab()
 int main(int argc, char **argv)
 {
     if (!insideLab()) {
-        std::fprintf(stderr, "qcx_peer: refusing to run outside the namespaces of a Lab (netlab/netlab.h)\n");
+        std::fprintf(stderr, "qcx_peer: refusing to run outside the namespaces of a Lab (tests/netlab.h)\n");
         return 2;
     }
     const std::string mode = argc > 1 ? argv[1] : "";
     if (argc < 5)
-        fail("usage: qcx_peer blast|send|recv|count GROUP PORT LOCAL-ADDR ... (see netlab/peer.cpp)");
+        fail("usage: qcx_peer blast|send|recv|count GROUP PORT LOCAL-ADDR ... (see bench/peer.cpp)");
     if (mode == "blast")
         return runBlast(argc, argv);
     if (mode == "send")

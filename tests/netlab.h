@@ -148,5 +148,5 @@ inline QString netnsRefusal()
         if (netnsInode("/run/netns/" + ns.toLatin1()) == self)
             return QString();
     }
-    return QStringLiteral("refusing to open sockets outside the namespaces of a Lab (netlab/netlab.h)");
+    return QStringLiteral("refusing to open sockets outside the namespaces of a Lab (tests/netlab.h)");
 }

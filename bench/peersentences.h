@@ -1,6 +1,6 @@
 #pragma once
 
-// The sentences the peer (netlab/peer.cpp) sends; the benchmarks frame and
+// The sentences the peer (bench/peer.cpp) sends; the benchmarks frame and
 // send them too. Plain C++, no Qt.
 
 #include <cstdio>
