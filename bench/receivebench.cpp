@@ -101,7 +101,7 @@ int runAppReceiverRole(const QStringList &args)
         return 2;
     }
     const QString captureDirectory = dir.path() + QStringLiteral("/capture");
-    auto main = std::make_unique<MainWindowHarness>(MainWindowHarness::Controller::Real, dir.path());
+    auto main = std::make_unique<MainWindowHarness>(dir.path());
     if (!main->load() || !MainWindowHarness::click(main->item("connectBtn"))
         || main->view()->mrConnectionStatus() != QLatin1String("Connected")) {
         std::fprintf(stderr, "qcx_bench app receiver: not connected\n");

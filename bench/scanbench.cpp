@@ -61,7 +61,7 @@ int runScanReceiverRole(const QStringList &args)
     // preset id (iec450 or iec450-all)
     if (args.size() != 1)
         return 2;
-    auto main = std::make_unique<MainWindowHarness>(MainWindowHarness::Controller::Real);
+    auto main = std::make_unique<MainWindowHarness>();
     if (!main->load() || !MainWindowHarness::click(main->item("scanTabBtn")))
         return 2;
     Scanmodel *scan = main->control()->scan();

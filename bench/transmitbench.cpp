@@ -45,7 +45,7 @@ int runSenderRole(const QStringList &args, bool wholeProgram)
                                                            {QStringLiteral("msDefaultTxInterval"), interval},
                                                            {QStringLiteral("mrSaveNmeaToFileStatus"), false}}))
             return 2;
-        main = std::make_unique<MainWindowHarness>(MainWindowHarness::Controller::Real, dir.path());
+        main = std::make_unique<MainWindowHarness>(dir.path());
         if (!main->load() || !MainWindowHarness::click(main->item("sendTabBtn")))
             return 2;
         view = main->view();
