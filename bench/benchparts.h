@@ -9,13 +9,12 @@ struct BenchSetup
 {
     QString self;                 // this program, started again for each role
     QString qcx;                  // the command line program, measured as a receiver
-    QString group;                // the multicast group every part uses
-    quint16 port = 0;
+    QString group = QStringLiteral("239.191.1.1"); // the multicast group every part uses
+    quint16 port = 4400;
     QStringList childEnvironment; // offscreen, and HOME and the config folder in a temporary folder
     bool quick = false;           // shorter runs, to try the benchmark out
     QList<int> rates;             // receive rates; empty for all
     QStringList receivers;        // bare, core, app, qcx, qcx-json; empty for all
-    bool framed = false;          // receive: IEC 61162-450 datagrams with TAG blocks
 };
 
 // Orchestrators: each prints its section of the report and returns false
@@ -61,4 +60,40 @@ inline qint64 settled(Bench::Child &child)
         QThread::msleep(300);
     }
     return last;
+}
+
+// What a receiver took of a blast from P0: the lines sent, its CPU seconds
+// from the blast's start until its count settled, and its "stats" reply.
+struct Flow
+{
+    qint64 sent = 0;
+    double seconds = 0; // the blast's
+    double cpuSeconds = 0;
+    QByteArray stats;
+    bool ok() const { return !stats.isEmpty(); }
+    qint64 delivered() const { return qint64(Bench::field(stats, "delivered")); }
+    double cpuPercent() const { return seconds > 0 ? 100.0 * cpuSeconds / seconds : 0.0; }
+    double lossPercent() const { return sent ? 100.0 * double(sent - delivered()) / double(sent) : 0.0; }
+    double cpuMicrosPerLine() const { return delivered() ? 1e6 * cpuSeconds / double(delivered()) : 0.0; }
+};
+
+// A receiver role started anew, reset, and measured through a blast.
+inline Flow measureRole(const BenchSetup &setup, const QStringList &roleAndArgs, const QString &group, quint16 port,
+                        int rate, int seconds, const QStringList &input)
+{
+    Flow result;
+    Bench::Child child;
+    if (!startRole(child, setup, roleAndArgs) || child.command("reset", "ok").isEmpty())
+        return result;
+    const double cpuBefore = Bench::processCpuSeconds(child.pid());
+    const Bench::Blast sent = Bench::blast(group, port, rate, seconds, input);
+    if (!sent.ok)
+        return result;
+    settled(child);
+    result.cpuSeconds = Bench::processCpuSeconds(child.pid()) - cpuBefore;
+    result.stats = child.command("stats", "stats", 120000);
+    child.finish(60000);
+    result.sent = sent.sent;
+    result.seconds = sent.seconds;
+    return result;
 }

@@ -34,17 +34,10 @@
 
 namespace Bench {
 
-inline qint64 monotonicNanos()
+inline qint64 monotonicNanos(clockid_t clock = CLOCK_MONOTONIC)
 {
     timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return qint64(ts.tv_sec) * 1000000000LL + ts.tv_nsec;
-}
-
-inline qint64 realtimeNanos()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_REALTIME, &ts);
+    clock_gettime(clock, &ts);
     return qint64(ts.tv_sec) * 1000000000LL + ts.tv_nsec;
 }
 
@@ -135,7 +128,7 @@ inline qint64 heapBytes()
 
 // Child side of the line protocol: commands arrive one per line on stdin and
 // are answered on stdout with lines starting with '@', so that anything else
-// the child prints is ignored.
+// the child prints is ignored. "quit" ends the event loop.
 class CommandChannel : public QObject
 {
 public:
@@ -180,7 +173,9 @@ private:
         while ((end = m_pending.indexOf('\n')) >= 0) {
             const QByteArray command = m_pending.left(end).trimmed();
             m_pending.remove(0, end + 1);
-            if (!command.isEmpty())
+            if (command == "quit")
+                QCoreApplication::quit();
+            else if (!command.isEmpty())
                 m_handler(command);
         }
     }
@@ -358,8 +353,6 @@ struct BenchLab
 struct PeerDatagram
 {
     qint64 atMicros = 0;
-    QString sourceAddress;
-    quint16 sourcePort = 0;
     QByteArray payload;
 };
 
@@ -429,8 +422,7 @@ public:
         for (const QByteArray &line : m_output.split('\n')) {
             const QList<QByteArray> fields = line.split(' ');
             if (fields.size() == 4)
-                result << PeerDatagram{fields.at(0).toLongLong(), QString::fromLatin1(fields.at(1)),
-                                       fields.at(2).toUShort(), QByteArray::fromHex(fields.at(3))};
+                result << PeerDatagram{fields.at(0).toLongLong(), QByteArray::fromHex(fields.at(3))};
         }
         return result;
     }

@@ -61,7 +61,7 @@ int main(int argc, char *argv[])
                                       {QStringLiteral("mrAllowOsChooseIfaceStatus"), false}});
     int status = 0;
     {
-        MainWindowHarness program(MainWindowHarness::Controller::Real, home.path() + QStringLiteral("/data"));
+        MainWindowHarness program(home.path() + QStringLiteral("/data"));
         if (!step(program.load(), "load the main window"))
             return 2;
         auto page = [&](const char *name) {

@@ -4,39 +4,29 @@
 // count and time. Failures print a reason on stderr and exit 2.
 //
 //   qcx_peer blast GROUP PORT LOCAL-ADDR RATE SECONDS [--fixed80|--numbered|--datagrams=FILE] [--groups=N]
-//       Sends RATE lines a second for SECONDS to GROUP:PORT out of the
-//       interface that holds LOCAL-ADDR (TTL 1), paced against an absolute
-//       1 ms schedule: at each millisecond it sends the datagrams due by then.
-//       The datagrams are the six templates of the program's sender and
-//       !AIVDM lines, one sentence each with CR LF; with --fixed80 every
-//       sentence is 80 characters; with --numbered they are "$QCFLD,<n>*00"
-//       (n from 1, eight digits, no line end); with --datagrams those of FILE
-//       in turn, each after its length in two bytes (little-endian), a line
-//       being each LF in them (at least one a datagram). --groups=N sends the
-//       datagrams in turn to N groups from GROUP and N ports from PORT on.
-//       Prints SENT <lines> <microseconds> <largest burst> <sends refused>.
-//
+//       RATE lines a second for SECONDS out of the interface of LOCAL-ADDR
+//       (TTL 1), the datagrams due by each millisecond of an absolute
+//       schedule: the sender's six templates and !AIVDM lines with CR LF (all
+//       of 80 characters with --fixed80), "$QCFLD,<n>*00" (n from 1, eight
+//       digits, no line end) with --numbered, or FILE's datagrams in turn
+//       (each after its length in two bytes, little-endian; each LF a line).
+//       --groups=N: in turn to N groups and ports from GROUP:PORT on.
+//       Prints SENT <lines> <microseconds> <sends refused>.
 //   qcx_peer send GROUP PORT LOCAL-ADDR FILE DELAY-MS GAP-MS [ROUNDS INTERVAL-MS]
-//       Sends the datagrams of FILE (as for blast) GAP-MS apart, the first
-//       after DELAY-MS; with ROUNDS, that many times, a round every
-//       INTERVAL-MS (the bare reference for the program's sender). Prints
-//           SENT <datagrams> <rounds> <p50 us> <p99 us> <max us>
-//       with the percentiles of how long a round took.
-//
+//       FILE's datagrams GAP-MS apart, the first after DELAY-MS; ROUNDS times,
+//       one every INTERVAL-MS (the bare sender). Prints
+//       SENT <datagrams> <rounds> <p50 us> <p99 us> <max us> of a round's time.
 //   qcx_peer recv GROUP PORT LOCAL-ADDR SECONDS MAX-COUNT [IDLE-MS]
-//       Joins GROUP on the interface that holds LOCAL-ADDR, prints READY, and
-//       time-stamps each datagram with the kernel's receive time until
-//       SECONDS have passed, MAX-COUNT datagrams have arrived or, once one
-//       has, none came for IDLE-MS. Then prints a line a datagram,
-//           <microseconds since the first> <source address> <source port> <hex payload>
-//       and END <count> <CLOCK_REALTIME microseconds of the first>.
-//
+//       Joins, prints READY, and time-stamps datagrams (kernel receive time)
+//       until SECONDS, MAX-COUNT datagrams or, after the first, IDLE-MS
+//       without one. Then a line each, <microseconds since the first>
+//       <source address> <source port> <hex payload>, and
+//       END <count> <CLOCK_REALTIME microseconds of the first>.
 //   qcx_peer count GROUP PORT LOCAL-ADDR [GROUPS]
-//       The bare receiver of the benchmarks: joins GROUPS groups (and ports)
-//       from GROUP on, one socket each with the system's default receive
-//       buffer, counts the lines (LF) that arrive, and answers "reset",
-//       "count", "stats" and "quit" on stdin with "@ok", "@count n=<lines>",
-//       "@stats delivered=<lines>", after "@ready" at the start.
+//       The bare receiver: GROUPS sockets (default receive buffer) from
+//       GROUP:PORT on, counting lines (LF); answers "reset", "count", "stats"
+//       and "quit" on stdin with "@ok", "@count n=<lines>",
+//       "@stats delivered=<lines>", after "@ready".
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -146,7 +136,6 @@ bool sendTo(int fd, const std::string &datagram, const sockaddr_in &to)
         == static_cast<ssize_t>(datagram.size());
 }
 
-// Joined to the group; prints READY once it is.
 // The g-th group and port from the target's on.
 Target nth(const Target &target, long g)
 {
@@ -253,7 +242,6 @@ int runBlast(int argc, char **argv)
     const long long deadline = start + (seconds + 10) * 1000000000LL;
     long long done = 0;
     long long refused = 0;
-    long long largestBurst = 0;
     size_t next = 0;
     size_t to = 0;
     char sentence[32];
@@ -263,7 +251,6 @@ int runBlast(int argc, char **argv)
         if (now > deadline)
             break;
         const long long due = std::min(total, (now - start) * rate / 1000000000LL);
-        largestBurst = std::max(largestBurst, due - done);
         for (; done < due; next = (next + 1) % datagrams.size(), to = (to + 1) % destinations.size()) {
             if (numbered) {
                 const int length = std::snprintf(sentence, sizeof sentence, "$QCFLD,%08lld*00", done + 1);
@@ -275,7 +262,7 @@ int runBlast(int argc, char **argv)
     }
     const long long elapsed = monotonicNanos() - start;
     close(fd);
-    std::printf("SENT %lld %lld %lld %lld\n", done - refused, elapsed / 1000, largestBurst, refused);
+    std::printf("SENT %lld %lld %lld\n", done - refused, elapsed / 1000, refused);
     return 0;
 }
 

@@ -1,6 +1,5 @@
 // Parts 1 and 2 of the benchmark: the receive pipeline at fixed rates, and
-// the memory and the clearing of a long receiver list. With --framed the
-// peer sends IEC 61162-450 datagrams, and every figure counts lines.
+// the memory and the clearing of a long receiver list.
 //
 // Receivers, each a child process in host A:
 //   bare  a plain recvfrom loop that only counts (the limit of the host;
@@ -13,38 +12,27 @@
 //         (qcx-json: with --json)
 
 #include <QAbstractItemModel>
-#include <QDir>
 #include <QEventLoop>
-#include <QFile>
+#include <QMap>
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QTemporaryDir>
 #include <QTimer>
 
-
 #include <cstdio>
-#include <cstring>
 #include <memory>
-#include <string>
 
 #include "benchparts.h"
-#include "benchsupport.h"
-#include "controlutil.h"
-#include "iec450.h"
-#include "logutil.h"
 #include "mainwindowharness.h"
-#include "peersentences.h"
-#include "viewutil.h"
 
 using namespace Bench;
 
 namespace {
 
-// A row of the peer's: a sentence, or a framed line with its TAG block.
+// A row of the peer's sentences, not one of the program's messages.
 bool isPeerSentence(const QString &text)
 {
-    return !text.isEmpty()
-        && (text.at(0) == QLatin1Char('$') || text.at(0) == QLatin1Char('!') || text.at(0) == QLatin1Char('\\'));
+    return text.startsWith(QLatin1Char('$')) || text.startsWith(QLatin1Char('!'));
 }
 
 } // namespace
@@ -92,8 +80,6 @@ int runCoreReceiverRole(const QStringList &args)
             CommandChannel::reply("stats delivered=" + QByteArray::number(delivered) + " file_lines="
                                   + QByteArray::number(countLines(onlyFileIn(captureDirectory))) + ' '
                                   + lagFields(lag.samplesMs()));
-        } else if (command == "quit") {
-            QCoreApplication::quit();
         }
     });
     return channel.serve();
@@ -115,7 +101,7 @@ int runAppReceiverRole(const QStringList &args)
         return 2;
     }
     const QString captureDirectory = dir.path() + QStringLiteral("/capture");
-    auto main = std::make_unique<MainWindowHarness>(MainWindowHarness::Controller::Real, dir.path());
+    auto main = std::make_unique<MainWindowHarness>(dir.path());
     if (!main->load() || !MainWindowHarness::click(main->item("connectBtn"))
         || main->view()->mrConnectionStatus() != QLatin1String("Connected")) {
         std::fprintf(stderr, "qcx_bench app receiver: not connected\n");
@@ -185,8 +171,6 @@ int runAppReceiverRole(const QStringList &args)
             CommandChannel::reply("clear sync_ms=" + QByteArray::number(double(clicked - start) / 1e6, 'f', 2)
                                   + " frame_ms=" + QByteArray::number(double(shown - start) / 1e6, 'f', 2)
                                   + " rows=" + QByteArray::number(model->rowCount()));
-        } else if (command == "quit") {
-            QCoreApplication::quit();
         }
     });
     return channel.serve();
@@ -197,30 +181,11 @@ int runAppReceiverRole(const QStringList &args)
 
 namespace {
 
-struct ReceiveRun
-{
-    QString receiver;
-    int rate = 0;
-    qint64 sent = 0;
-    qint64 delivered = 0;
-    double cpuPercent = 0;
-    double cpuSeconds = 0;
-    double lagP99 = -1;
-    double lagMax = -1;
-    qint64 fileLines = -1;
-    double frameP99 = -1;
-    double blastSeconds = 0;
-    bool ok = false;
-};
-
 // qcx itself is the child: it speaks no commands, so its lines are counted
 // in the file its standard output goes to, and SIGTERM ends it.
-ReceiveRun measureQcx(const BenchSetup &setup, const QString &receiver, int rate, int seconds,
-                      const QStringList &input)
+Flow measureQcx(const BenchSetup &setup, const QString &receiver, int rate, int seconds)
 {
-    ReceiveRun run;
-    run.receiver = receiver;
-    run.rate = rate;
+    Flow run;
     QTemporaryDir dir;
     const QString output = dir.filePath(QStringLiteral("stdout"));
     const QString capture = dir.filePath(QStringLiteral("capture"));
@@ -240,7 +205,7 @@ ReceiveRun measureQcx(const BenchSetup &setup, const QString &receiver, int rate
         return run;
     }
     const double cpuBefore = processCpuSeconds(qcx.processId());
-    const Blast sent = blast(setup.group, setup.port, rate, seconds, input);
+    const Blast sent = blast(setup.group, setup.port, rate, seconds);
     if (!sent.ok)
         return run;
     qint64 last = -1;
@@ -249,86 +214,29 @@ ReceiveRun measureQcx(const BenchSetup &setup, const QString &receiver, int rate
         still = now == last ? still + 1 : 0;
         last = now;
     }
-    const double cpuAfter = processCpuSeconds(qcx.processId());
+    run.cpuSeconds = processCpuSeconds(qcx.processId()) - cpuBefore;
     qcx.terminate();
     if (!qcx.waitForFinished(20000) || qcx.exitCode() != 0) {
         std::fprintf(stderr, "qcx_bench: qcx did not end cleanly: %s\n", qcx.readAllStandardError().constData());
         return run;
     }
     run.sent = sent.sent;
-    run.blastSeconds = sent.seconds;
-    run.delivered = countLines(output);
-    run.cpuPercent = 100.0 * (cpuAfter - cpuBefore) / sent.seconds;
-    run.cpuSeconds = cpuAfter - cpuBefore;
-    run.fileLines = countLines(onlyFileIn(capture));
-    run.ok = true;
+    run.seconds = sent.seconds;
+    run.stats = "stats delivered=" + QByteArray::number(countLines(output))
+        + " file_lines=" + QByteArray::number(countLines(onlyFileIn(capture)));
     return run;
 }
 
-ReceiveRun measureReceiver(const BenchSetup &setup, const QString &receiver, int rate, int seconds,
-                           const QStringList &input)
+Flow measureReceiver(const BenchSetup &setup, const QString &receiver, int rate, int seconds)
 {
     if (receiver.startsWith(QLatin1String("qcx")))
-        return measureQcx(setup, receiver, rate, seconds, input);
-    ReceiveRun run;
-    run.receiver = receiver;
-    run.rate = rate;
-    Child child;
-    QStringList extra;
+        return measureQcx(setup, receiver, rate, seconds);
+    QStringList role{receiver, setup.group, QString::number(setup.port)};
     if (receiver == QLatin1String("bare"))
-        extra << kHostAddress;
+        role << kHostAddress;
     else if (receiver == QLatin1String("app"))
-        extra << QStringLiteral("1");
-    if (!startRole(child, setup, QStringList{receiver, setup.group, QString::number(setup.port)} + extra))
-        return run;
-    if (child.command("reset", "ok").isEmpty())
-        return run;
-    const double cpuBefore = processCpuSeconds(child.pid());
-    const Blast sent = blast(setup.group, setup.port, rate, seconds, input);
-    if (!sent.ok)
-        return run;
-    settled(child);
-    const double cpuAfter = processCpuSeconds(child.pid());
-    const QByteArray stats = child.command("stats", "stats", 120000);
-    child.finish(60000);
-    run.sent = sent.sent;
-    run.blastSeconds = sent.seconds;
-    run.delivered = qint64(field(stats, "delivered"));
-    run.cpuPercent = 100.0 * (cpuAfter - cpuBefore) / sent.seconds;
-    run.cpuSeconds = cpuAfter - cpuBefore;
-    run.lagP99 = field(stats, "lag_p99");
-    run.lagMax = field(stats, "lag_max");
-    run.fileLines = qint64(field(stats, "file_lines"));
-    run.frameP99 = field(stats, "frame_p99");
-    run.ok = !stats.isEmpty();
-    return run;
-}
-
-// The framed input: "UdPbC" datagrams from source EI0001, one TAG'd sentence
-// each and every tenth three. The line counts run through 1 to 999 four
-// times in the file, so that they go on without a gap as the peer repeats it.
-bool writeFramedDatagrams(const QString &path)
-{
-    const std::vector<std::string> sentences = mixedSentences();
-    const QString identity = QStringLiteral("EI0001");
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    int k = 1;
-    int lines = 0;
-    for (int i = 0; lines < 4 * 999; ++i) {
-        QByteArray datagram;
-        for (int line = 0; line < (i % 10 == 9 ? 3 : 1); ++line) {
-            const std::string &sentence = sentences[size_t(lines++) % sentences.size()];
-            const QByteArray one = Iec450::sentenceDatagram(QByteArrayView(sentence.data(), qsizetype(sentence.size())),
-                                                            identity, k);
-            datagram += line == 0 ? one : one.sliced(6);
-            k = Iec450::nextLineCount(k);
-        }
-        if (!writeDatagram(file, datagram))
-            return false;
-    }
-    return k == 1;
+        role << QStringLiteral("1");
+    return measureRole(setup, role, setup.group, setup.port, rate, seconds, {});
 }
 
 QString receiverTitle(const QString &receiver)
@@ -344,6 +252,11 @@ QString receiverTitle(const QString &receiver)
     return QStringLiteral("whole program");
 }
 
+QString millis(double value, bool shown)
+{
+    return shown && value >= 0 ? QString::number(value, 'f', 2) + QStringLiteral(" ms") : QStringLiteral("—");
+}
+
 } // namespace
 
 bool runReceiveBench(const BenchSetup &setup)
@@ -354,61 +267,44 @@ bool runReceiveBench(const BenchSetup &setup)
                       QStringLiteral("qcx-json")}
         : setup.receivers;
     const int seconds = setup.quick ? 3 : 20;
-    QTemporaryDir inputDir;
-    const QString framed = inputDir.path() + QStringLiteral("/framed.bin");
-    if (setup.framed && !(inputDir.isValid() && writeFramedDatagrams(framed)))
-        return false;
-    const QStringList input = setup.framed ? QStringList{QStringLiteral("--datagrams=") + framed} : QStringList();
-
-    std::printf("## 1. Receive pipeline%s\n\n", setup.framed ? ", framed" : "");
+    std::printf("## 1. Receive pipeline\n\n");
     std::printf("Peer host B sends at a fixed rate for %d s (the six sender templates and !AIVDM lines, "
                 "16 to 79 characters plus CR LF, paced per millisecond); each receiver runs alone in host A.\n"
-                "%s"
                 "CPU: user+system time of the receiver process over the sending time, in %% of one core, and "
                 "per line sent. Lag: lateness of a 10 ms timer in the receiver's event loop. Frame: the window's "
                 "time for one frame (layout, scene graph, software rendering).\n\n",
-                seconds,
-                setup.framed ? "Framed: each datagram \"UdPbC\" NUL, a TAG block (s:EI0001, n: counting on) and the "
-                               "sentence, every tenth datagram three such lines; rates and counts are lines.\n"
-                             : "");
+                seconds);
     std::printf("| rate/s | receiver | delivered / sent | loss | CPU | CPU per line | lag p99 | lag max | frame p99 | capture lines |\n");
     std::printf("|---:|---|---:|---:|---:|---:|---:|---:|---:|---:|\n");
     std::fflush(stdout);
 
-    QList<ReceiveRun> runs;
+    QMap<QString, int> best; // the highest rate with zero loss
     bool ok = true;
     for (int rate : rates) {
         for (const QString &receiver : receivers) {
-            const ReceiveRun run = measureReceiver(setup, receiver, rate, seconds, input);
-            ok = ok && run.ok;
-            runs << run;
+            const Flow run = measureReceiver(setup, receiver, rate, seconds);
+            ok = ok && run.ok();
+            if (run.ok() && run.sent > 0 && run.delivered() == run.sent)
+                best[receiver] = qMax(best.value(receiver), rate);
             const bool qtReceiver = receiver != QLatin1String("bare");
             const bool lagged = qtReceiver && !receiver.startsWith(QLatin1String("qcx"));
             std::printf("| %d | %s | %lld / %lld | %.3f%% | %.0f%% | %.2f µs | %s | %s | %s | %s |\n", rate,
-                        qPrintable(receiverTitle(receiver)), run.delivered, run.sent,
-                        run.sent ? 100.0 * double(run.sent - run.delivered) / double(run.sent) : 0.0,
-                        run.cpuPercent, run.delivered ? 1e6 * run.cpuSeconds / double(run.delivered) : 0.0,
-                        lagged ? qPrintable(QString::number(run.lagP99, 'f', 2) + QStringLiteral(" ms")) : "—",
-                        lagged ? qPrintable(QString::number(run.lagMax, 'f', 2) + QStringLiteral(" ms")) : "—",
-                        run.frameP99 >= 0 ? qPrintable(QString::number(run.frameP99, 'f', 2) + QStringLiteral(" ms")) : "—",
-                        qtReceiver ? qPrintable(QString::number(run.fileLines)) : "—");
+                        qPrintable(receiverTitle(receiver)), run.delivered(), run.sent, run.lossPercent(),
+                        run.cpuPercent(), run.cpuMicrosPerLine(), qPrintable(millis(field(run.stats, "lag_p99"), lagged)),
+                        qPrintable(millis(field(run.stats, "lag_max"), lagged)),
+                        qPrintable(millis(field(run.stats, "frame_p99"), true)),
+                        qtReceiver ? qPrintable(QString::number(qint64(field(run.stats, "file_lines")))) : "—");
             std::fflush(stdout);
         }
     }
 
     std::printf("\n| receiver | highest rate with zero loss | ratio to the bare loop |\n|---|---:|---:|\n");
-    int bareBest = 0;
+    const int bareBest = best.value(QStringLiteral("bare"));
     for (const QString &receiver : receivers) {
-        int best = 0;
-        for (const ReceiveRun &run : runs) {
-            if (run.receiver == receiver && run.ok && run.sent > 0 && run.delivered == run.sent)
-                best = qMax(best, run.rate);
-        }
-        if (receiver == QLatin1String("bare"))
-            bareBest = best;
+        const int rate = best.value(receiver);
         std::printf("| %s | %s | %s |\n", qPrintable(receiverTitle(receiver)),
-                    best ? qPrintable(QString::number(best) + QStringLiteral("/s")) : "none",
-                    bareBest ? qPrintable(QString::number(double(best) / bareBest, 'f', 2)) : "—");
+                    rate ? qPrintable(QString::number(rate) + QStringLiteral("/s")) : "none",
+                    bareBest ? qPrintable(QString::number(double(rate) / bareBest, 'f', 2)) : "—");
     }
     std::printf("\n");
     return ok;

@@ -5,18 +5,15 @@
 //   flood   10 s of 50,000 datagrams a second at the whole program, recording
 //   kill    SIGKILL while recording (3 rounds) and while saving settings (40)
 //   vanish  eth0 deleted under the running receiver, then under the sender
-//   rows    resident memory growth per 100,000 list rows (80-character sentences),
-//           three rounds of 100,000
+//   rows    resident growth per 100,000 list rows of 80 characters, 3 rounds
 //   ticks   the sender's interval over 10 s at 100 ms and at 1 s
-//   rss     resident memory each minute at 10,000 sentences a second,
-//           for QCX_SOAK_MINUTES minutes (default 10)
-//   replay  1,000,000 lines of 79 bytes without stamps, then 1,000 lines of
-//           60 KB, replayed as fast as possible: the window thread's longest
-//           stall and the resident growth while each replays, beside the
-//           longest stall of the same event loop idle for a minute
-//   tags    300,000 distinct TAG sources (s:), half of them in damaged blocks,
-//           with the statistics window open: resident growth and the longest
-//           event-loop pause
+//   rss     resident memory each minute at 10,000 sentences a second, for
+//           QCX_SOAK_MINUTES minutes (default 10)
+//   replay  1,000,000 lines of 79 bytes, then 1,000 of 60 KB, as fast as
+//           possible: the longest stall and resident growth, beside the
+//           longest stall of the idle event loop over a minute
+//   tags    300,000 distinct TAG sources, half in damaged blocks, with the
+//           statistics window open: resident growth and the longest pause
 //
 // Each step prints its figures and, last, "RESULT <step> PASS|FAIL <summary>";
 // the exit code is 0 only when every check of the step held.
@@ -69,9 +66,10 @@ bool check(bool ok, const QString &what)
     return ok;
 }
 
-double megabytes(qint64 bytes)
+// Bytes as megabytes with one decimal.
+QString mb(qint64 bytes)
 {
-    return double(bytes) / (1024.0 * 1024.0);
+    return QString::number(double(bytes) / (1024.0 * 1024.0), 'f', 1);
 }
 
 QByteArray numbered(const char *tag, int number)
@@ -99,27 +97,25 @@ qint64 blast(int rate, int seconds, const QString &input)
 class Program
 {
 public:
+    // Loads the window and connects its receiver to the group; a FAIL when it cannot.
     bool start(bool record)
     {
         const QVariantMap values{{QStringLiteral("mrDefaultRxTimeout"), 60},
                                  {QStringLiteral("mrSaveNmeaToFileStatus"), record},
                                  {QStringLiteral("mrIncludeDateTimeInNmeaFileStatus"), false},
                                  {QStringLiteral("mrAllowOsChooseIfaceStatus"), false}};
-        if (!m_data.isValid() || !MainWindowHarness::writeSettings(m_data.path(), values))
+        if (!check(m_data.isValid() && MainWindowHarness::writeSettings(m_data.path(), values), "write the settings"))
             return false;
-        m_main = std::make_unique<MainWindowHarness>(MainWindowHarness::Controller::Real, m_data.path());
+        m_main = std::make_unique<MainWindowHarness>(m_data.path());
         QObject::connect(view(), &Viewutil::sendMrNmeaSentenceChanged, [this] {
             if (!view()->mrNmeaSentence().trimmed().isEmpty())
                 ++received;
         });
-        return m_main->load();
-    }
-
-    bool connectReceiver()
-    {
-        return MainWindowHarness::typeInto(page("grpIpTextField"), kGroup)
-            && MainWindowHarness::typeInto(page("grpPortTextField"), QString::number(kPort))
-            && MainWindowHarness::click(page("connectBtn")) && connected();
+        return check(m_main->load(), "load the main window")
+            && check(MainWindowHarness::typeInto(page("grpIpTextField"), kGroup)
+                         && MainWindowHarness::typeInto(page("grpPortTextField"), QString::number(kPort))
+                         && MainWindowHarness::click(page("connectBtn")) && connected(),
+                     "connect");
     }
 
     bool connected() const { return m_main->view()->mrConnectionStatus() == QLatin1String("Connected"); }
@@ -160,10 +156,44 @@ private:
     std::unique_ptr<MainWindowHarness> m_main;
 };
 
+// The event loop's pulse: the longest time between two ticks of a 20 ms
+// timer and, since other work on the machine stretches that, the most CPU
+// time the window's thread spent between two ticks.
+class Pulse
+{
+public:
+    Pulse()
+    {
+        QObject::connect(&m_ticker, &QTimer::timeout, [this] {
+            longestGap = qMax(longestGap, m_clock.restart());
+            const double cpu = threadCpuMs();
+            busiestGap = qMax(busiestGap, cpu - m_cpuAtTick);
+            m_cpuAtTick = cpu;
+        });
+        m_clock.start();
+        m_ticker.start(20);
+    }
+    void stop() { m_ticker.stop(); }
+
+    qint64 longestGap = 0;
+    double busiestGap = 0;
+
+private:
+    static double threadCpuMs()
+    {
+        timespec ts{};
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+        return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) / 1e6;
+    }
+    QTimer m_ticker;
+    QElapsedTimer m_clock;
+    double m_cpuAtTick = threadCpuMs();
+};
+
 QString stepFlood()
 {
     Program program;
-    if (!check(program.start(true), "load the main window, recording") || !check(program.connectReceiver(), "connect"))
+    if (!program.start(true))
         return QStringLiteral("could not start");
     QStringList delivered;
     QObject::connect(program.view(), &Viewutil::sendMrNmeaSentenceChanged, [&] {
@@ -171,25 +201,14 @@ QString stepFlood()
             delivered << program.view()->mrNmeaSentence();
     });
 
-    // The event loop's pulse: the longest time between two ticks of a 20 ms timer.
-    QElapsedTimer pulse;
-    qint64 longestGap = 0;
-    bool flooding = false;
-    QTimer ticker;
-    QObject::connect(&ticker, &QTimer::timeout, [&] {
-        if (flooding)
-            longestGap = qMax(longestGap, pulse.restart());
-    });
-    ticker.start(20);
-
     Peer flood;
     QElapsedTimer floodTime;
     floodTime.start();
-    pulse.start();
-    flooding = check(flood.startBlast(kGroup, kPort, 50000, 10, {QStringLiteral("--numbered")}), "start the flood");
-    const bool flooded = flood.waitFinished(30000);
-    check(flooded, QStringLiteral("flood peer: ") + flood.errorOutput());
-    flooding = false;
+    Pulse pulse;
+    check(flood.startBlast(kGroup, kPort, 50000, 10, {QStringLiteral("--numbered")}), "start the flood");
+    check(flood.waitFinished(30000), QStringLiteral("flood peer: ") + flood.errorOutput());
+    pulse.stop();
+    const qint64 longestGap = pulse.longestGap;
     const qint64 floodMs = floodTime.elapsed();
     const qint64 sent = flood.sentCount();
 
@@ -247,6 +266,15 @@ bool startChild(QProcess &child, const QString &role, const QString &dir)
     }, 20000) && child.state() == QProcess::Running;
 }
 
+// The lines of a file a killed process wrote, which must end in a whole line.
+QStringList wholeLines(const QString &path, const char *what)
+{
+    QFile file(path);
+    const QByteArray content = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    check(content.endsWith('\n'), QStringLiteral("the %1 ends in a whole line").arg(QLatin1String(what)));
+    return QString::fromUtf8(content).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
 QString killWhileRecording()
 {
     const QRegularExpression capturedLine(
@@ -276,10 +304,7 @@ QString killWhileRecording()
 
         // All that was in the file before the kill still is; every line is whole
         // and the sentences keep their order.
-        QFile file(capture);
-        const QByteArray content = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-        check(content.endsWith('\n'), "the capture file ends in a whole line");
-        const QStringList lines = QString::fromUtf8(content).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        const QStringList lines = wholeLines(capture, "capture file");
         check(lines.size() >= flushedBeforeKill, QStringLiteral("%1 lines < %2 before the kill").arg(lines.size()).arg(flushedBeforeKill));
         int previous = 0;
         for (const QString &line : lines) {
@@ -290,10 +315,8 @@ QString killWhileRecording()
         }
 
         // The application log is whole too.
-        QFile logFile(Bench::onlyFileIn(dir.path() + QStringLiteral("/.config/vestranautic/QuaycastTool/logs")));
-        const QByteArray logContent = logFile.open(QIODevice::ReadOnly) ? logFile.readAll() : QByteArray();
-        check(logContent.endsWith('\n'), "the application log ends in a whole line");
-        const QStringList logLines = QString::fromUtf8(logContent).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        const QStringList logLines =
+            wholeLines(Bench::onlyFileIn(dir.path() + QStringLiteral("/.config/vestranautic/QuaycastTool/logs")), "application log");
         check(logLines.filter(QStringLiteral("[INFO   ] Mr isConnected =  true")).size() == 1, "the log notes the connect");
         for (const QString &line : logLines) {
             if (!check(logLine.match(line).hasMatch(), QStringLiteral("log line: ") + line))
@@ -509,7 +532,7 @@ QString stepVanish()
 QString stepRows()
 {
     Program program;
-    if (!check(program.start(false), "load the main window") || !check(program.connectReceiver(), "connect"))
+    if (!program.start(false))
         return QStringLiteral("could not start");
     const int rate = 25000;
     const int seconds = 4;
@@ -529,13 +552,13 @@ QString stepRows()
         if (!check(got > 0, QStringLiteral("round %1: nothing received").arg(round)))
             break;
         note(QStringLiteral("round %1: %2 received of %3 sent, list %4 rows (%5 added); resident change %6 MB, heap change %7 MB")
-                 .arg(round).arg(got).arg(sent).arg(nowRows).arg(added).arg(megabytes(nowRss - rss), 0, 'f', 1)
-                 .arg(megabytes(nowHeap - heap), 0, 'f', 1));
+                 .arg(round).arg(got).arg(sent).arg(nowRows).arg(added).arg(mb(nowRss - rss))
+                 .arg(mb(nowHeap - heap)));
         // An 80-character row is stored in about 90 bytes; a list at its bound keeps its size.
         if (added > 0)
-            figures << QStringLiteral("%1 MB per 100,000 rows added").arg(megabytes(nowRss - rss) * 100000.0 / added, 0, 'f', 1);
+            figures << QStringLiteral("%1 MB per 100,000 rows added").arg(mb((nowRss - rss) * 100000 / added));
         else
-            figures << QStringLiteral("%1 MB at %2 rows").arg(megabytes(nowRss - rss), 0, 'f', 1).arg(nowRows);
+            figures << QStringLiteral("%1 MB at %2 rows").arg(mb(nowRss - rss)).arg(nowRows);
         check(nowHeap - heap < 150 * qMax(added, 0) + (1 << 20),
               QStringLiteral("round %1: heap +%2 bytes for %3 rows added").arg(round).arg(nowHeap - heap).arg(added));
         rows = nowRows;
@@ -573,16 +596,15 @@ QString stepTicks()
             gaps.push_back(double(got.at(i).atMicros - got.at(i - 1).atMicros) / 1000.0);
         const double span = double(got.at(count - 1).atMicros - got.first().atMicros) / 1000.0;
         const double expected = double(count - 1) * intervalMs;
+        const QString drift = QString::number(100.0 * (span - expected) / expected, 'f', 2);
         const double shortest = Bench::quantile(gaps, 0);
         const double longest = Bench::quantile(gaps, 1);
         note(QStringLiteral("interval %1 ms: %2 ticks over %3 ms (expected %4 ms, %5%), gap min %6 / median %7 / "
                             "p99 %8 / max %9 ms")
-                 .arg(intervalMs).arg(count).arg(span, 0, 'f', 1).arg(expected, 0, 'f', 0)
-                 .arg(100.0 * (span - expected) / expected, 0, 'f', 2).arg(shortest, 0, 'f', 1)
-                 .arg(Bench::quantile(gaps, 0.5), 0, 'f', 1).arg(Bench::quantile(gaps, 0.99), 0, 'f', 1)
-                 .arg(longest, 0, 'f', 1));
-        figures << QStringLiteral("%1 ms: drift %2%, gaps %3..%4 ms")
-                       .arg(intervalMs).arg(100.0 * (span - expected) / expected, 0, 'f', 2)
+                 .arg(intervalMs).arg(count).arg(span, 0, 'f', 1).arg(expected, 0, 'f', 0).arg(drift)
+                 .arg(shortest, 0, 'f', 1).arg(Bench::quantile(gaps, 0.5), 0, 'f', 1)
+                 .arg(Bench::quantile(gaps, 0.99), 0, 'f', 1).arg(longest, 0, 'f', 1));
+        figures << QStringLiteral("%1 ms: drift %2%, gaps %3..%4 ms").arg(intervalMs).arg(drift)
                        .arg(shortest, 0, 'f', 1).arg(longest, 0, 'f', 1);
         check(qAbs(span - expected) <= expected * 0.02, QStringLiteral("drift over %1 ms").arg(span));
         check(shortest >= intervalMs * 0.5 && longest <= intervalMs * 1.5, "a tick far off its interval");
@@ -594,24 +616,19 @@ QString stepRss()
 {
     const int minutes = qEnvironmentVariableIsSet("QCX_SOAK_MINUTES") ? qEnvironmentVariableIntValue("QCX_SOAK_MINUTES") : 10;
     Program program;
-    if (!check(minutes > 0, "QCX_SOAK_MINUTES must be a positive number") || !check(program.start(false), "load the main window")
-        || !check(program.connectReceiver(), "connect"))
+    if (!check(minutes > 0, "QCX_SOAK_MINUTES must be a positive number") || !program.start(false))
         return QStringLiteral("could not start");
     const qint64 start = Bench::residentBytes();
-    note(QStringLiteral("minute  0: resident %1 MB").arg(megabytes(start), 0, 'f', 1));
+    note(QStringLiteral("minute  0: resident %1 MB").arg(mb(start)));
     qint64 sent = 0;
     qint64 received = 0;
     int rows = program.rowCount();
     qint64 afterFirstMinute = 0;
     for (int minute = 1; minute <= minutes; ++minute) {
-        Peer flood;
-        const bool flooded =
-            flood.startBlast(kGroup, kPort, 10000, 60, {QStringLiteral("--numbered")}) && flood.waitFinished(90000);
-        check(flooded, QStringLiteral("flood peer: ") + flood.errorOutput());
-        sent += qMax<qint64>(0, flood.sentCount());
+        sent += qMax<qint64>(0, blast(10000, 60, QStringLiteral("--numbered")));
         const int nowRows = program.settledRowCount();
         note(QStringLiteral("minute %1: resident %2 MB, list %3 rows, %4 received of %5 sent so far")
-                 .arg(minute, 2).arg(megabytes(Bench::residentBytes()), 0, 'f', 1).arg(nowRows).arg(program.received).arg(sent));
+                 .arg(minute, 2).arg(mb(Bench::residentBytes())).arg(nowRows).arg(program.received).arg(sent));
         check(program.received > received, QStringLiteral("nothing received in minute %1").arg(minute));
         received = program.received;
         rows = nowRows;
@@ -625,7 +642,7 @@ QString stepRss()
     check(end <= afterFirstMinute + afterFirstMinute / 10,
           QStringLiteral("resident memory grew by more than a tenth after the first minute"));
     return QStringLiteral("resident %1 MB at start, %2 MB after %3 min (%4 received, list %5 rows)")
-        .arg(megabytes(start), 0, 'f', 1).arg(megabytes(end), 0, 'f', 1).arg(minutes).arg(received).arg(rows);
+        .arg(mb(start)).arg(mb(end)).arg(minutes).arg(received).arg(rows);
 }
 
 // A file of count lines, each length bytes with its line end.
@@ -711,13 +728,13 @@ QString stepReplay()
                             "50 ms or more; resident %10 MB before, growth %11 MB at most")
                  .arg(name).arg(sent).arg(lines).arg(seconds, 0, 'f', 1).arg(Bench::quantile(stalls, 0.5), 0, 'f', 1)
                  .arg(Bench::quantile(stalls, 0.99), 0, 'f', 1).arg(longest, 0, 'f', 1).arg(longestAt / 1000, 0, 'f', 1)
-                 .arg(over50(stalls)).arg(megabytes(before), 0, 'f', 1).arg(megabytes(peak - before), 0, 'f', 1));
+                 .arg(over50(stalls)).arg(mb(before)).arg(mb(peak - before)));
         check(ended && sent == lines, QStringLiteral("%1: %2 of %3 lines sent").arg(name).arg(sent).arg(lines));
         check(longest < bound, QStringLiteral("%1: a stall of %2 ms").arg(name).arg(longest, 0, 'f', 1));
-        check(peak - before < 20 << 20, QStringLiteral("%1: resident growth %2 MB").arg(name).arg(megabytes(peak - before), 0, 'f', 1));
+        check(peak - before < 20 << 20, QStringLiteral("%1: resident growth %2 MB").arg(name).arg(mb(peak - before)));
         figures << QStringLiteral("%1: stall p99 %2 ms, max %3 ms, resident +%4 MB")
                        .arg(name).arg(Bench::quantile(stalls, 0.99), 0, 'f', 1).arg(longest, 0, 'f', 1)
-                       .arg(megabytes(peak - before), 0, 'f', 1);
+                       .arg(mb(peak - before));
     }
     view.setMsConnectionToggle(QStringLiteral("stop"));
     return figures.join(QStringLiteral("; "));
@@ -757,8 +774,7 @@ QString stepTags()
     one.close();
     hostile.close();
     Program program;
-    if (!check(written, "write the peer's datagrams") || !check(program.start(false), "load the main window")
-        || !check(program.connectReceiver(), "connect"))
+    if (!check(written, "write the peer's datagrams") || !program.start(false))
         return QStringLiteral("could not start");
     QQuickWindow *statistics = program.subWindow("statsWin");
     if (!check(statistics, "find the statistics window"))
@@ -770,31 +786,13 @@ QString stepTags()
     const qint64 receivedBefore = program.received;
     const qint64 before = Bench::residentBytes();
 
-    // The event loop's pulse, as in the flood: the longest time between two
-    // ticks of a 20 ms timer; and, since other work on the machine stretches
-    // that, the most CPU time the window's thread spent between two ticks.
-    const auto threadCpuMs = [] {
-        timespec ts{};
-        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-        return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) / 1e6;
-    };
-    QElapsedTimer pulse;
-    qint64 longestGap = 0;
-    double busiestGap = 0;
-    double cpuAtTick = threadCpuMs();
-    QTimer ticker;
-    QObject::connect(&ticker, &QTimer::timeout, [&] {
-        longestGap = qMax(longestGap, pulse.restart());
-        const double cpu = threadCpuMs();
-        busiestGap = qMax(busiestGap, cpu - cpuAtTick);
-        cpuAtTick = cpu;
-    });
-    pulse.start();
-    ticker.start(20);
+    Pulse pulse;
     const qint64 sent = blast(rate, distinct / rate, QStringLiteral("--datagrams=") + hostile.fileName());
     const int rows = program.settledRowCount();
     QTest::qWait(2 * Statsmodel::refreshMs);
-    ticker.stop();
+    pulse.stop();
+    const qint64 longestGap = pulse.longestGap;
+    const double busiestGap = pulse.busiestGap;
     const qint64 after = Bench::residentBytes();
     QElapsedTimer refresh;
     refresh.start();
@@ -803,10 +801,10 @@ QString stepTags()
     const int sources = stats->sources()->rowCount();
     note(QStringLiteral("list filled to %1 rows from one source, resident %2 MB; then %3 distinct sources sent, "
                         "%4 received, list %5 rows")
-             .arg(filled).arg(megabytes(before), 0, 'f', 1).arg(sent).arg(program.received - receivedBefore).arg(rows));
+             .arg(filled).arg(mb(before)).arg(sent).arg(program.received - receivedBefore).arg(rows));
     note(QStringLiteral("resident %1 MB (%2 MB more), %3 source rows, \"%4\", refresh %5 ms, longest event-loop "
                         "pause %6 ms, most CPU between two ticks %7 ms")
-             .arg(megabytes(after), 0, 'f', 1).arg(megabytes(after - before), 0, 'f', 1).arg(sources)
+             .arg(mb(after)).arg(mb(after - before)).arg(sources)
              .arg(stats->sourcesSummary()).arg(refreshMs).arg(longestGap).arg(busiestGap, 0, 'f', 1));
     check(sent == distinct, QStringLiteral("the peer sent %1").arg(sent));
     check(program.received - receivedBefore > 0, "nothing received");
@@ -815,7 +813,7 @@ QString stepTags()
     check(sources <= Sourcestats::maxSources + 2, QStringLiteral("%1 source rows").arg(sources));
     check(program.connected(), "still connected");
     return QStringLiteral("%1 distinct sources: resident +%2 MB, longest pause %3 ms (CPU %4 ms), %5 source rows")
-        .arg(distinct).arg(megabytes(after - before), 0, 'f', 1).arg(longestGap).arg(busiestGap, 0, 'f', 1).arg(sources);
+        .arg(distinct).arg(mb(after - before)).arg(longestGap).arg(busiestGap, 0, 'f', 1).arg(sources);
 }
 
 // The children of the kill step: the program's classes with the application
@@ -835,12 +833,11 @@ int runChild(const QString &role, const QString &dir)
         view.setMrConnectionToggle(QStringLiteral("connect"));
         if (view.mrConnectionStatus() != QLatin1String("Connected"))
             return 3;
-        std::printf("READY\n");
-        std::fflush(stdout);
-        return QCoreApplication::exec();
     }
     std::printf("READY\n");
     std::fflush(stdout);
+    if (role == QLatin1String("record"))
+        return QCoreApplication::exec();
     // The two tabs' defaults alternate, each save carrying one of them whole;
     // the parent kills this long before the end.
     for (int i = 0; i < 100000; ++i) {

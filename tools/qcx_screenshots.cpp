@@ -69,7 +69,7 @@ int main(int argc, char *argv[])
         return 2;
     }
 
-    MainWindowHarness main(MainWindowHarness::Controller::Real, home.path());
+    MainWindowHarness main(home.path());
     if (!main.load())
         return 1;
     QQuickWindow *win = main.window();

@@ -18,14 +18,12 @@
 #include "viewutil.h"
 
 // Loads the program's real main window in-process, as main() does: the view
-// model, optionally the controller with its files inside a temporary folder,
+// model, the controller with its files inside a folder,
 // the two context properties, then Main. Helpers find controls by objectName
 // and drive them with mouse and keyboard events, as an operator would.
 class MainWindowHarness
 {
 public:
-    enum class Controller { None, Real };
-
     // Writes the settings file the controller will load: the built-in values
     // with the given ones in their place.
     static bool writeSettings(const QString &dataDirectory, const QVariantMap &values)
@@ -40,22 +38,18 @@ public:
             && file.write(appSettingsJson(settings)) > 0;
     }
 
-    explicit MainWindowHarness(Controller controller, const QString &dataDirectory = QString())
+    // The controller's files below the folder, a temporary one when none is named.
+    explicit MainWindowHarness(const QString &dataDirectory = QString())
     {
+        const QString base = dataDirectory.isEmpty() ? m_dataDir.path() : dataDirectory;
+        QDir().mkpath(base + QStringLiteral("/capture"));
         m_view = std::make_unique<Viewutil>();
-        if (controller == Controller::Real) {
-            const QString base = dataDirectory.isEmpty() ? m_dataDir.path() : dataDirectory;
-            ControlutilPaths paths;
-            paths.settingsDirectory = base + QStringLiteral("/settings");
-            paths.captureDirectory = base + QStringLiteral("/capture");
-            paths.fallbackCaptureDirectory = base + QStringLiteral("/documents");
-            QDir().mkpath(paths.captureDirectory);
-            m_control = std::make_unique<Controlutil>(m_view.get(), paths);
-        }
+        m_control = std::make_unique<Controlutil>(
+            m_view.get(), ControlutilPaths{base + QStringLiteral("/settings"), base + QStringLiteral("/capture"),
+                                           base + QStringLiteral("/documents")});
         m_engine = std::make_unique<QQmlApplicationEngine>();
         m_engine->rootContext()->setContextProperty(QStringLiteral("viewutil"), m_view.get());
-        if (m_control)
-            m_engine->rootContext()->setContextProperty(QStringLiteral("controlutil"), m_control.get());
+        m_engine->rootContext()->setContextProperty(QStringLiteral("controlutil"), m_control.get());
     }
 
     ~MainWindowHarness()
