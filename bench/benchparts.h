@@ -13,6 +13,7 @@ struct BenchSetup
     quint16 port = 4400;
     QStringList childEnvironment; // offscreen, and HOME and the config folder in a temporary folder
     bool quick = false;           // shorter runs, to try the benchmark out
+    bool framed = false;          // receive: IEC 61162-450 datagrams with TAG blocks
     QList<int> rates;             // receive rates; empty for all
     QStringList receivers;        // bare, core, app, qcx, qcx-json; empty for all
 };

@@ -1,6 +1,6 @@
 // Performance benchmarks of Quaycast Tool; see bench/README.md.
 //
-//   qcx_bench [--quick] [--rates=R,...] [--receivers=bare,core,app,qcx,qcx-json]
+//   qcx_bench [--quick] [--framed] [--rates=R,...] [--receivers=bare,core,app,qcx,qcx-json]
 //             [receive] [rows] [transmit] [startup] [scan]
 //
 // Runs the named parts (all when none is named) in host H of a lab it builds
@@ -95,6 +95,8 @@ int main(int argc, char **argv)
     for (const QString &arg : app.arguments().mid(1)) {
         if (arg == QLatin1String("--quick")) {
             setup.quick = true;
+        } else if (arg == QLatin1String("--framed")) {
+            setup.framed = true;
         } else if (arg.startsWith(QLatin1String("--rates="))) {
             for (const QString &rate : arg.mid(8).split(QLatin1Char(',')))
                 setup.rates << rate.toInt();

@@ -23,7 +23,9 @@
 #include <memory>
 
 #include "benchparts.h"
+#include "iec450.h"
 #include "mainwindowharness.h"
+#include "peersentences.h"
 
 using namespace Bench;
 
@@ -183,7 +185,7 @@ namespace {
 
 // qcx itself is the child: it speaks no commands, so its lines are counted
 // in the file its standard output goes to, and SIGTERM ends it.
-Flow measureQcx(const BenchSetup &setup, const QString &receiver, int rate, int seconds)
+Flow measureQcx(const BenchSetup &setup, const QString &receiver, int rate, int seconds, const QStringList &input)
 {
     Flow run;
     QTemporaryDir dir;
@@ -205,7 +207,7 @@ Flow measureQcx(const BenchSetup &setup, const QString &receiver, int rate, int 
         return run;
     }
     const double cpuBefore = processCpuSeconds(qcx.processId());
-    const Blast sent = blast(setup.group, setup.port, rate, seconds);
+    const Blast sent = blast(setup.group, setup.port, rate, seconds, input);
     if (!sent.ok)
         return run;
     qint64 last = -1;
@@ -227,16 +229,41 @@ Flow measureQcx(const BenchSetup &setup, const QString &receiver, int rate, int 
     return run;
 }
 
-Flow measureReceiver(const BenchSetup &setup, const QString &receiver, int rate, int seconds)
+Flow measureReceiver(const BenchSetup &setup, const QString &receiver, int rate, int seconds, const QStringList &input)
 {
     if (receiver.startsWith(QLatin1String("qcx")))
-        return measureQcx(setup, receiver, rate, seconds);
+        return measureQcx(setup, receiver, rate, seconds, input);
     QStringList role{receiver, setup.group, QString::number(setup.port)};
     if (receiver == QLatin1String("bare"))
         role << kHostAddress;
     else if (receiver == QLatin1String("app"))
         role << QStringLiteral("1");
-    return measureRole(setup, role, setup.group, setup.port, rate, seconds, {});
+    return measureRole(setup, role, setup.group, setup.port, rate, seconds, input);
+}
+
+// The framed input: "UdPbC" datagrams from source EI0001, one TAG'd sentence
+// each and every tenth three. The line counts run through 1 to 999 four
+// times in the file, so that they go on without a gap as the peer repeats it.
+bool writeFramedDatagrams(const QString &path)
+{
+    const std::vector<std::string> sentences = mixedSentences();
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    int k = 1;
+    for (int i = 0, lines = 0; lines < 4 * 999; ++i) {
+        QByteArray datagram;
+        for (int line = 0; line < (i % 10 == 9 ? 3 : 1); ++line) {
+            const std::string &sentence = sentences[size_t(lines++) % sentences.size()];
+            const QByteArray one = Iec450::sentenceDatagram(QByteArrayView(sentence.data(), qsizetype(sentence.size())),
+                                                            QStringLiteral("EI0001"), k);
+            datagram += line == 0 ? one : one.sliced(6);
+            k = Iec450::nextLineCount(k);
+        }
+        if (!writeDatagram(file, datagram))
+            return false;
+    }
+    return k == 1;
 }
 
 QString receiverTitle(const QString &receiver)
@@ -267,13 +294,22 @@ bool runReceiveBench(const BenchSetup &setup)
                       QStringLiteral("qcx-json")}
         : setup.receivers;
     const int seconds = setup.quick ? 3 : 20;
-    std::printf("## 1. Receive pipeline\n\n");
+    QTemporaryDir inputDir;
+    const QString framed = inputDir.path() + QStringLiteral("/framed.bin");
+    if (setup.framed && !(inputDir.isValid() && writeFramedDatagrams(framed)))
+        return false;
+    const QStringList input = setup.framed ? QStringList{QStringLiteral("--datagrams=") + framed} : QStringList();
+    std::printf("## 1. Receive pipeline%s\n\n", setup.framed ? ", framed" : "");
     std::printf("Peer host B sends at a fixed rate for %d s (the six sender templates and !AIVDM lines, "
                 "16 to 79 characters plus CR LF, paced per millisecond); each receiver runs alone in host A.\n"
+                "%s"
                 "CPU: user+system time of the receiver process over the sending time, in %% of one core, and "
                 "per line sent. Lag: lateness of a 10 ms timer in the receiver's event loop. Frame: the window's "
                 "time for one frame (layout, scene graph, software rendering).\n\n",
-                seconds);
+                seconds,
+                setup.framed ? "Framed: each datagram \"UdPbC\" NUL, a TAG block (s:EI0001, n: counting on) and the "
+                               "sentence, every tenth datagram three such lines; rates and counts are lines.\n"
+                             : "");
     std::printf("| rate/s | receiver | delivered / sent | loss | CPU | CPU per line | lag p99 | lag max | frame p99 | capture lines |\n");
     std::printf("|---:|---|---:|---:|---:|---:|---:|---:|---:|---:|\n");
     std::fflush(stdout);
@@ -282,7 +318,7 @@ bool runReceiveBench(const BenchSetup &setup)
     bool ok = true;
     for (int rate : rates) {
         for (const QString &receiver : receivers) {
-            const Flow run = measureReceiver(setup, receiver, rate, seconds);
+            const Flow run = measureReceiver(setup, receiver, rate, seconds, input);
             ok = ok && run.ok();
             if (run.ok() && run.sent > 0 && run.delivered() == run.sent)
                 best[receiver] = qMax(best.value(receiver), rate);
