@@ -1,25 +1,21 @@
 #pragma once
 
-#include <QList>
-#include <QString>
-#include <QStringList>
+#include <QThread>
+
+#include "benchsupport.h"
 
 // What every part of the benchmark needs to start its peers and children.
 struct BenchSetup
 {
     QString self;                 // this program, started again for each role
-    QString blaster;              // the peer program, bench/blaster.cpp
     QString qcx;                  // the command line program, measured as a receiver
-    QString hostB;                // the peer host of the harness
-    QString addressA;             // this host's eth0
-    QString addressB;             // the peer host's eth0
-    QString group;                // the multicast group every part uses
-    quint16 port = 0;
+    QString group = QStringLiteral("239.191.1.1"); // the multicast group every part uses
+    quint16 port = 4400;
     QStringList childEnvironment; // offscreen, and HOME and the config folder in a temporary folder
     bool quick = false;           // shorter runs, to try the benchmark out
+    bool framed = false;          // receive: IEC 61162-450 datagrams with TAG blocks
     QList<int> rates;             // receive rates; empty for all
     QStringList receivers;        // bare, core, app, qcx, qcx-json; empty for all
-    bool framed = false;          // receive: IEC 61162-450 datagrams with TAG blocks
 };
 
 // Orchestrators: each prints its section of the report and returns false
@@ -31,9 +27,74 @@ bool runStartupBench(const BenchSetup &setup);
 bool runScanBench(const BenchSetup &setup);
 
 // Child roles, started by the orchestrators as "qcx_bench --role NAME ARGS".
-int runBareReceiverRole(const QStringList &args);
 int runCoreReceiverRole(const QStringList &args);
 int runAppReceiverRole(const QStringList &args);
 int runScanReceiverRole(const QStringList &args);
 int runSenderRole(const QStringList &args, bool wholeProgram);
 int runStartupRole(int argc, char **argv);
+
+// Starts this program again in a role ("--role NAME ARGS...") and waits for its "ready".
+inline bool startRole(Bench::Child &child, const BenchSetup &setup, const QStringList &roleAndArgs)
+{
+    // The bare receiver is the peer program's count, without Qt.
+    const bool bare = roleAndArgs.value(0) == QLatin1String("bare");
+    child.setEnvironment(setup.childEnvironment);
+    if (child.start(bare ? QStringLiteral(QCX_PEER) : setup.self,
+                    QStringList{bare ? QStringLiteral("count") : QStringLiteral("--role")} + roleAndArgs.mid(bare ? 1 : 0))
+        && !child.waitReply("ready", 60000).isEmpty())
+        return true;
+    std::fprintf(stderr, "qcx_bench: %s did not start: %s\n", qPrintable(roleAndArgs.value(0)),
+                 qPrintable(child.errorOutput()));
+    return false;
+}
+
+// Waits until the child's count has not moved for two polls in a row.
+inline qint64 settled(Bench::Child &child)
+{
+    qint64 last = -1;
+    int still = 0;
+    QDeadlineTimer deadline(20000);
+    while (!deadline.hasExpired() && still < 2) {
+        const qint64 now = qint64(Bench::field(child.command("count", "count"), "n"));
+        still = now == last ? still + 1 : 0;
+        last = now;
+        QThread::msleep(300);
+    }
+    return last;
+}
+
+// What a receiver took of a blast from P0: the lines sent, its CPU seconds
+// from the blast's start until its count settled, and its "stats" reply.
+struct Flow
+{
+    qint64 sent = 0;
+    double seconds = 0; // the blast's
+    double cpuSeconds = 0;
+    QByteArray stats;
+    bool ok() const { return !stats.isEmpty(); }
+    qint64 delivered() const { return qint64(Bench::field(stats, "delivered")); }
+    double cpuPercent() const { return seconds > 0 ? 100.0 * cpuSeconds / seconds : 0.0; }
+    double lossPercent() const { return sent ? 100.0 * double(sent - delivered()) / double(sent) : 0.0; }
+    double cpuMicrosPerLine() const { return delivered() ? 1e6 * cpuSeconds / double(delivered()) : 0.0; }
+};
+
+// A receiver role started anew, reset, and measured through a blast.
+inline Flow measureRole(const BenchSetup &setup, const QStringList &roleAndArgs, const QString &group, quint16 port,
+                        int rate, int seconds, const QStringList &input)
+{
+    Flow result;
+    Bench::Child child;
+    if (!startRole(child, setup, roleAndArgs) || child.command("reset", "ok").isEmpty())
+        return result;
+    const double cpuBefore = Bench::processCpuSeconds(child.pid());
+    const Bench::Blast sent = Bench::blast(group, port, rate, seconds, input);
+    if (!sent.ok)
+        return result;
+    settled(child);
+    result.cpuSeconds = Bench::processCpuSeconds(child.pid()) - cpuBefore;
+    result.stats = child.command("stats", "stats", 120000);
+    child.finish(60000);
+    result.sent = sent.sent;
+    result.seconds = sent.seconds;
+    return result;
+}

@@ -7,13 +7,16 @@
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QObject>
 #include <QProcess>
 #include <QSocketNotifier>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryFile>
 #include <QTimer>
 
 #include <algorithm>
@@ -25,19 +28,16 @@
 #include <time.h>
 #include <unistd.h>
 
+#include "controlutil.h"
+#include "logutil.h"
+#include "netlab.h"
+
 namespace Bench {
 
-inline qint64 monotonicNanos()
+inline qint64 monotonicNanos(clockid_t clock = CLOCK_MONOTONIC)
 {
     timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return qint64(ts.tv_sec) * 1000000000LL + ts.tv_nsec;
-}
-
-inline qint64 realtimeNanos()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_REALTIME, &ts);
+    clock_gettime(clock, &ts);
     return qint64(ts.tv_sec) * 1000000000LL + ts.tv_nsec;
 }
 
@@ -66,12 +66,48 @@ inline double processCpuSeconds(qint64 pid)
     return (fields.at(11).toDouble() + fields.at(12).toDouble()) / ticks;
 }
 
-// One datagram of a file for the blaster's --datagrams=FILE: its length in
+// One datagram of a file for the peer's --datagrams=FILE: its length in
 // two bytes (little-endian), then its bytes.
 inline bool writeDatagram(QFile &file, const QByteArray &datagram)
 {
     const char size[2] = {char(datagram.size() & 0xff), char((datagram.size() >> 8) & 0xff)};
     return datagram.size() <= 0xffff && file.write(size, 2) == 2 && file.write(datagram) == datagram.size();
+}
+
+// The program's log where the real program has it, below the config folder
+// of the process's home.
+inline void startApplicationLog(bool console)
+{
+    QCoreApplication::setOrganizationName(QStringLiteral("vestranautic"));
+    QCoreApplication::setApplicationName(QStringLiteral("QuaycastTool"));
+    Logutil::instance().setConsoleOutput(console);
+    Logutil::instance().installMessageHandler();
+    qInfo() << "Application log started";
+}
+
+// The program's files in a folder, as main() has them in the user's.
+inline ControlutilPaths pathsIn(const QString &dir)
+{
+    return {dir + QStringLiteral("/settings"), dir + QStringLiteral("/capture"), dir + QStringLiteral("/documents")};
+}
+
+inline QString onlyFileIn(const QString &dir)
+{
+    const QStringList files = QDir(dir).entryList(QDir::Files);
+    return files.size() == 1 ? dir + QLatin1Char('/') + files.first() : QString();
+}
+
+inline qint64 countLines(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return -1;
+    qint64 lines = 0;
+    char buffer[1 << 16];
+    qint64 got;
+    while ((got = file.read(buffer, sizeof buffer)) > 0)
+        lines += std::count(buffer, buffer + got, '\n');
+    return lines;
 }
 
 inline qint64 residentBytes()
@@ -92,7 +128,7 @@ inline qint64 heapBytes()
 
 // Child side of the line protocol: commands arrive one per line on stdin and
 // are answered on stdout with lines starting with '@', so that anything else
-// the child prints is ignored.
+// the child prints is ignored. "quit" ends the event loop.
 class CommandChannel : public QObject
 {
 public:
@@ -104,6 +140,13 @@ public:
         , m_notifier(new QSocketNotifier(STDIN_FILENO, QSocketNotifier::Read, this))
     {
         connect(m_notifier, &QSocketNotifier::activated, this, &CommandChannel::readInput);
+    }
+
+    // Says "ready" and runs the event loop until "quit".
+    int serve()
+    {
+        reply("ready");
+        return QCoreApplication::exec() == 0 ? 0 : 2;
     }
 
     static void reply(const QByteArray &line)
@@ -130,7 +173,9 @@ private:
         while ((end = m_pending.indexOf('\n')) >= 0) {
             const QByteArray command = m_pending.left(end).trimmed();
             m_pending.remove(0, end + 1);
-            if (!command.isEmpty())
+            if (command == "quit")
+                QCoreApplication::quit();
+            else if (!command.isEmpty())
                 m_handler(command);
         }
     }
@@ -140,26 +185,50 @@ private:
     QByteArray m_pending;
 };
 
-// Orchestrator side: a child process of this benchmark program, spoken to
-// with commands and '@' replies.
-class Child
+// A process this program started. Its waits run the event loop, so that a
+// program under test in this process goes on meanwhile.
+class Process
 {
 public:
-    Child()
-    {
-        m_process.setProcessChannelMode(QProcess::SeparateChannels);
-        m_process.setReadChannel(QProcess::StandardOutput);
-    }
-    ~Child()
+    Process() { m_process.setProcessChannelMode(QProcess::SeparateChannels); }
+    ~Process()
     {
         if (m_process.state() != QProcess::NotRunning) {
             m_process.kill();
             m_process.waitForFinished(5000);
         }
     }
-    Child(const Child &) = delete;
-    Child &operator=(const Child &) = delete;
+    Process(const Process &) = delete;
+    Process &operator=(const Process &) = delete;
 
+    qint64 pid() const { return m_process.processId(); }
+    QProcess &process() { return m_process; }
+    QString errorOutput() { return QString::fromLocal8Bit(m_process.readAllStandardError()).right(2000); }
+
+protected:
+    // Until done() holds (true), the process has ended or the time is up.
+    template<typename Done>
+    bool waitFor(Done done, int timeoutMs)
+    {
+        QDeadlineTimer deadline(timeoutMs);
+        while (!done() && m_process.state() != QProcess::NotRunning && !deadline.hasExpired()) {
+            QEventLoop loop;
+            QObject::connect(&m_process, &QProcess::readyReadStandardOutput, &loop, &QEventLoop::quit);
+            QObject::connect(&m_process, &QProcess::finished, &loop, &QEventLoop::quit);
+            QTimer::singleShot(int(std::clamp<qint64>(deadline.remainingTime(), 1, 1000)), &loop, &QEventLoop::quit);
+            loop.exec();
+        }
+        return done() || m_process.state() == QProcess::NotRunning;
+    }
+
+    QProcess m_process;
+};
+
+// Orchestrator side: a child process of this benchmark program, spoken to
+// with commands and '@' replies.
+class Child : public Process
+{
+public:
     void setEnvironment(const QStringList &environment) { m_process.setEnvironment(environment); }
 
     bool start(const QString &program, const QStringList &arguments)
@@ -168,25 +237,20 @@ public:
         return m_process.waitForStarted(10000);
     }
 
-    qint64 pid() const { return m_process.processId(); }
-
     // The next '@' line that starts with the prefix, without the '@'; empty
     // on a time-out or when the child ended.
     QByteArray waitReply(const QByteArray &prefix, int timeoutMs)
     {
-        QDeadlineTimer deadline(timeoutMs);
-        for (;;) {
-            while (m_process.canReadLine()) {
+        QByteArray reply;
+        waitFor([&] {
+            while (reply.isEmpty() && m_process.canReadLine()) {
                 const QByteArray line = m_process.readLine().trimmed();
                 if (line.startsWith('@') && line.mid(1).startsWith(prefix))
-                    return line.mid(1);
+                    reply = line.mid(1);
             }
-            if (deadline.hasExpired() || m_process.state() == QProcess::NotRunning) {
-                m_lastError = QString::fromLocal8Bit(m_process.readAllStandardError()).right(2000);
-                return {};
-            }
-            m_process.waitForReadyRead(int(std::clamp<qint64>(deadline.remainingTime(), 1, 1000)));
-        }
+            return !reply.isEmpty();
+        }, timeoutMs);
+        return reply;
     }
 
     QByteArray command(const QByteArray &line, const QByteArray &replyPrefix, int timeoutMs = 30000)
@@ -207,13 +271,6 @@ public:
         }
         return m_process.exitStatus() == QProcess::NormalExit;
     }
-
-    QString lastError() const { return m_lastError; }
-    QProcess &process() { return m_process; }
-
-private:
-    QProcess m_process;
-    QString m_lastError;
 };
 
 // Fields of a reply line "name key=value key=value ...".
@@ -275,61 +332,136 @@ inline QByteArray lagFields(const std::vector<double> &samplesMs)
         + QByteArray::number(quantile(samplesMs, 1.0), 'f', 3);
 }
 
-// Runs a peer program in another host and collects what it prints.
-class Peer
+// The two hosts of every bench program: it runs in H, its peer in P0.
+inline const QString kHostAddress = QStringLiteral("198.51.100.1");
+inline const QString kPeerAddress = QStringLiteral("198.51.100.2");
+
+struct BenchLab
+{
+    Lab lab{QStringLiteral("eth0 ") + kHostAddress + QStringLiteral("/24 ") + kPeerAddress, QStringLiteral("eth0")};
+    Inside inH{Lab::host()};
+
+    // Why the program must not go on, or nothing.
+    QString refusal() const
+    {
+        if (!lab.ok() || !inH.ok())
+            return QStringLiteral("cannot build and enter the hosts: ") + lab.error();
+        return netnsRefusal();
+    }
+};
+
+struct PeerDatagram
+{
+    qint64 atMicros = 0;
+    QByteArray payload;
+};
+
+// Runs bench/peer.cpp in a namespace of the lab and collects what it prints.
+class Peer : public Process
 {
 public:
-    Peer() { m_process.setProcessChannelMode(QProcess::SeparateChannels); }
-    ~Peer()
+    bool start(const QString &ns, const QStringList &arguments)
     {
-        if (m_process.state() != QProcess::NotRunning) {
-            m_process.kill();
-            m_process.waitForFinished(5000);
-        }
-    }
-    Peer(const Peer &) = delete;
-    Peer &operator=(const Peer &) = delete;
-
-    bool start(const QString &ns, const QString &program, const QStringList &arguments)
-    {
-        QStringList args{QStringLiteral("netns"), QStringLiteral("exec"), ns, program};
-        args << arguments;
-        m_process.start(QStringLiteral("ip"), args);
+        m_process.start(QStringLiteral("ip"), QStringList{QStringLiteral("netns"), QStringLiteral("exec"), ns,
+                                                          QStringLiteral(QCX_PEER)} + arguments);
         return m_process.waitForStarted(10000);
     }
 
-    // Waits for a line starting with the prefix; the output stays collected.
-    bool waitLine(const QByteArray &prefix, int timeoutMs)
+    // A receiving peer, once it has joined the group.
+    bool startReceiver(const QString &ns, const QString &group, quint16 port, const QString &local, int count,
+                       int timeoutMs)
     {
-        QDeadlineTimer deadline(timeoutMs);
-        for (;;) {
-            m_output += m_process.readAllStandardOutput();
-            if (m_output.startsWith(prefix) || m_output.contains('\n' + prefix))
-                return true;
-            if (deadline.hasExpired() || m_process.state() == QProcess::NotRunning)
-                return false;
-            m_process.waitForReadyRead(int(std::clamp<qint64>(deadline.remainingTime(), 1, 1000)));
-        }
+        return start(ns, {QStringLiteral("recv"), group, QString::number(port), local,
+                          QString::number((timeoutMs + 999) / 1000), QString::number(count)})
+            && waitLine("READY", 5000);
     }
 
+    // A blast from P0 (see blast() below).
+    bool startBlast(const QString &group, quint16 port, int rate, int seconds, const QStringList &input = {})
+    {
+        return start(Lab::peer(0), QStringList{QStringLiteral("blast"), group, QString::number(port), kPeerAddress,
+                                               QString::number(rate), QString::number(seconds)} + input);
+    }
+
+    bool startSender(const QString &ns, const QString &group, quint16 port, const QString &local,
+                     const QList<QByteArray> &payloads, int delayMs = 0, int gapMs = 0, int rounds = 1,
+                     int intervalMs = 1)
+    {
+        bool written = m_datagrams.open();
+        for (const QByteArray &payload : payloads)
+            written = written && writeDatagram(m_datagrams, payload);
+        return written && m_datagrams.flush()
+            && start(ns, {QStringLiteral("send"), group, QString::number(port), local, m_datagrams.fileName(),
+                          QString::number(delayMs), QString::number(gapMs), QString::number(rounds),
+                          QString::number(intervalMs)});
+    }
+
+    bool waitLine(const QByteArray &prefix, int timeoutMs)
+    {
+        return waitFor([&] { return collect().startsWith(prefix) || m_output.contains('\n' + prefix); }, timeoutMs);
+    }
+
+    // True when the peer ended with 0 within the time.
     bool waitFinished(int timeoutMs)
     {
-        QDeadlineTimer deadline(timeoutMs);
-        while (m_process.state() != QProcess::NotRunning && !deadline.hasExpired()) {
-            m_process.waitForReadyRead(int(std::clamp<qint64>(deadline.remainingTime(), 1, 1000)));
-            m_output += m_process.readAllStandardOutput();
+        const bool ended = waitFor([&] { collect(); return false; }, timeoutMs);
+        collect();
+        return ended && m_process.exitStatus() == QProcess::NormalExit && m_process.exitCode() == 0;
+    }
+
+    // What a finished blast or send reports as sent, or -1.
+    qint64 sentCount() const
+    {
+        return m_output.startsWith("SENT ") ? m_output.split(' ').at(1).trimmed().toLongLong() : -1;
+    }
+
+    // What a receiving peer got, once it has ended.
+    QList<PeerDatagram> datagrams() const
+    {
+        QList<PeerDatagram> result;
+        for (const QByteArray &line : m_output.split('\n')) {
+            const QList<QByteArray> fields = line.split(' ');
+            if (fields.size() == 4)
+                result << PeerDatagram{fields.at(0).toLongLong(), QByteArray::fromHex(fields.at(3))};
         }
-        m_output += m_process.readAllStandardOutput();
-        return m_process.state() == QProcess::NotRunning && m_process.exitStatus() == QProcess::NormalExit
-            && m_process.exitCode() == 0;
+        return result;
     }
 
     QByteArray output() const { return m_output; }
-    QString errorOutput() { return QString::fromLocal8Bit(m_process.readAllStandardError()); }
 
 private:
-    QProcess m_process;
+    const QByteArray &collect()
+    {
+        m_output += m_process.readAllStandardOutput();
+        return m_output;
+    }
+
     QByteArray m_output;
+    QTemporaryFile m_datagrams;
 };
+
+struct Blast
+{
+    qint64 sent = 0;
+    double seconds = 0;
+    bool ok = false;
+};
+
+// The peer's blast from P0: rate lines a second for the seconds; input is
+// empty for the mixed sentences, else its --fixed80, --numbered or
+// --datagrams=FILE, and maybe --groups=N.
+inline Blast blast(const QString &group, quint16 port, int rate, int seconds, const QStringList &input = {})
+{
+    Blast result;
+    Peer peer;
+    if (!peer.startBlast(group, port, rate, seconds, input) || !peer.waitFinished((seconds + 20) * 1000) || peer.sentCount() < 0) {
+        std::fprintf(stderr, "the peer's blast failed: %s\n", qPrintable(peer.errorOutput()));
+        return result;
+    }
+    result.sent = peer.sentCount();
+    result.seconds = peer.output().split(' ').at(2).toDouble() / 1e6;
+    result.ok = true;
+    return result;
+}
 
 } // namespace Bench

@@ -4,8 +4,8 @@
 # Memory check of a whole-program session (bench/leaksession.cpp): the real
 # main window with receiver, capture file, sender and the Settings window,
 # worked for 30 seconds (or SECONDS) while a peer sends 200 sentences a second
-# and some hostile datagrams. It runs inside the namespace harness
-# (bench/harness/netns-run.sh, so it needs root) and twice:
+# and some hostile datagrams. It builds its hosts in network namespaces
+# (tests/netlab.h, so it needs root) and runs twice:
 #
 #   1. under valgrind memcheck, built as the program is (build/);
 #   2. under LeakSanitizer, built with QCX_SANITIZE=ON (build-asan/), with the
@@ -30,19 +30,18 @@ bash scripts/setup.sh
 [ -f "$plain/build.ninja" ] || cmake -S . -B "$plain" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQCX_BUILD_BENCH=ON > /dev/null
 [ -f "$asan/build.ninja" ] || cmake -S . -B "$asan" -G Ninja -DQCX_SANITIZE=ON -DQCX_BUILD_BENCH=ON -DCMAKE_BUILD_TYPE=None \
     -DCMAKE_CXX_FLAGS="-O0 -g1" > /dev/null
-cmake --build "$plain" -j"$(nproc)" --target qcx_leaksession qcx_mcastpeer
-cmake --build "$asan" -j"$(nproc)" --target qcx_leaksession qcx_mcastpeer
+cmake --build "$plain" -j"$(nproc)" --target qcx_leaksession qcx_peer
+cmake --build "$asan" -j"$(nproc)" --target qcx_leaksession qcx_peer
 
 reports_plain="$plain/leakcheck"
 reports_asan="$asan/leakcheck"
 mkdir -p "$reports_plain" "$reports_asan"
 export QT_QPA_PLATFORM=offscreen QCX_SESSION_SECONDS="$seconds"
-harness=bench/harness/netns-run.sh
 failed=0
 
 echo "leakcheck: valgrind memcheck, $seconds s session"
 status=0
-unshare -n -- "$harness" valgrind --tool=memcheck --leak-check=full --show-leak-kinds=definite,indirect,possible \
+unshare -n -- valgrind --tool=memcheck --leak-check=full --show-leak-kinds=definite,indirect,possible \
     --num-callers=60 --smc-check=all-non-file --log-file="$reports_plain/valgrind.log" \
     "$plain/bench/qcx_leaksession" > "$reports_plain/session.out" 2>&1 || status=$?
 if [ "$status" -ne 0 ]; then
@@ -82,7 +81,7 @@ status=0
 ASAN_OPTIONS=detect_leaks=1 \
 LSAN_OPTIONS="suppressions=$PWD/tests/sanitizers/lsan.supp:print_suppressions=1" \
 UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
-    unshare -n -- "$harness" "$asan/bench/qcx_leaksession" > "$reports_asan/session.out" 2>&1 || status=$?
+    unshare -n -- "$asan/bench/qcx_leaksession" > "$reports_asan/session.out" 2>&1 || status=$?
 grep -E 'leak session:' "$reports_asan/session.out" || true
 sed -n '/Suppressions used:/,/^-*$/p' "$reports_asan/session.out" | sed 's/^/  /'
 if grep -q 'ERROR: LeakSanitizer' "$reports_asan/session.out"; then

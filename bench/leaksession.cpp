@@ -1,10 +1,10 @@
 // qcx_leaksession: a 30-second session of the whole program for leak checks
 // (bench/leakcheck.sh runs it under valgrind and LeakSanitizer).
 //
-// Runs in host A of bench/harness/netns-run.sh. It builds what main() builds (the
+// Runs in host H of a lab it builds (tests/netlab.h). It builds what main() builds (the
 // application log, the view model, the controller, the real main window) with
 // its files in a temporary home, then works the program as an operator and a
-// busy network would: the receiver joins a group that a peer in host B fills
+// busy network would: the receiver joins a group that a peer in P0 fills
 // with 200 sentences a second and some hostile datagrams, records them, is
 // disconnected and connected again; the sender sends every 100 ms; the Settings
 // and About windows open and close. After 30 seconds (QCX_SESSION_SECONDS) it
@@ -17,9 +17,8 @@
 #include <QTimer>
 
 #include "logutil.h"
+#include "benchsupport.h"
 #include "mainwindowharness.h"
-#include "netnsguard.h"
-#include "netnslab.h"
 #include "temphome.h"
 #include <QQmlExtensionPlugin>
 
@@ -41,11 +40,6 @@ bool step(bool ok, const char *what)
 
 int main(int argc, char *argv[])
 {
-    const QString refusal = netnsRefusal();
-    if (!refusal.isEmpty()) {
-        std::fprintf(stderr, "qcx_leaksession: %s\n", qPrintable(refusal));
-        return 77;
-    }
     TempHome home;
     if (!home.isValid())
         return 1;
@@ -54,12 +48,12 @@ int main(int argc, char *argv[])
         : 30;
 
     QGuiApplication app(argc, argv);
-    QCoreApplication::setOrganizationName(QStringLiteral("vestranautic"));
-    QCoreApplication::setApplicationName(QStringLiteral("QuaycastTool"));
-    Logutil &log = Logutil::instance();
-    log.setConsoleOutput(true);
-    log.installMessageHandler();
-    qInfo() << "Application log started";
+    const Bench::BenchLab lab;
+    if (!lab.refusal().isEmpty()) {
+        std::fprintf(stderr, "qcx_leaksession: %s\n", qPrintable(lab.refusal()));
+        return 77;
+    }
+    Bench::startApplicationLog(true);
 
     MainWindowHarness::writeSettings(home.path() + QStringLiteral("/data"),
                                      {{QStringLiteral("mrDefaultRxTimeout"), 2},
@@ -67,7 +61,7 @@ int main(int argc, char *argv[])
                                       {QStringLiteral("mrAllowOsChooseIfaceStatus"), false}});
     int status = 0;
     {
-        MainWindowHarness program(MainWindowHarness::Controller::Real, home.path() + QStringLiteral("/data"));
+        MainWindowHarness program(home.path() + QStringLiteral("/data"));
         if (!step(program.load(), "load the main window"))
             return 2;
         auto page = [&](const char *name) {
@@ -80,15 +74,15 @@ int main(int argc, char *argv[])
             && step(MainWindowHarness::click(page("connectBtn")), "connect")
             && step(view->mrConnectionStatus() == QLatin1String("Connected"), "join the group");
 
-        McastPeer flood;
-        McastPeer hostile;
-        ok = ok && step(flood.startFlood(shipHostB(), kGroup, kPort, shipAddressB(), 200, seconds), "start the flood");
+        Bench::Peer flood;
+        Bench::Peer hostile;
+        ok = ok && step(flood.startBlast(kGroup, kPort, 200, seconds, {QStringLiteral("--numbered")}), "start the flood");
         QByteArray largest(65507, 'x');
         ok = ok
-            && step(hostile.startSender(shipHostB(), kGroup, kPort, shipAddressB(),
+            && step(hostile.startSender(Lab::peer(0), kGroup, kPort, Bench::kPeerAddress,
                                         {QByteArray("<img src=\"http://198.51.100.2/x.png\"><b>b</b>"),
                                          QByteArray("\0\x01\x1b[2J\xff", 6), largest, QByteArray()},
-                                        0, 500, 100),
+                                        500, 100),
                     "send the hostile datagrams");
 
         view->setMsNmeaSentencesList({view->msHeadingNmeaSentence(), view->msPositionRmcNmeaSentence()});

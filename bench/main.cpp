@@ -3,32 +3,24 @@
 //   qcx_bench [--quick] [--framed] [--rates=R,...] [--receivers=bare,core,app,qcx,qcx-json]
 //             [receive] [rows] [transmit] [startup] [scan]
 //
-// Runs the named parts (all when none is named) inside host A of
-// bench/harness/netns-run.sh and prints a Markdown report. The receivers and
-// senders under test run as child processes of this program in host A
-// ("qcx_bench --role NAME ..."), the peers (bench/blaster.cpp) in host B.
+// Runs the named parts (all when none is named) in host H of a lab it builds
+// (tests/netlab.h) and prints a Markdown report. The receivers and senders
+// under test run as child processes of this program in H
+// ("qcx_bench --role NAME ..."), the peer (bench/peer.cpp) in P0.
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QFile>
 #include <QGuiApplication>
-#include <QLibraryInfo>
 #include <QProcessEnvironment>
+#include <QQmlExtensionPlugin>
 #include <QSysInfo>
 #include <QTemporaryDir>
 
 #include <cstdio>
+#include <memory>
 #include <thread>
 
 #include "benchparts.h"
-#include "netnsguard.h"
-#include <QQmlExtensionPlugin>
 
 Q_IMPORT_QML_PLUGIN(QuaycastPlugin)
-
-#ifndef QCX_BLASTER
-#error "QCX_BLASTER must name the qcx_blaster executable"
-#endif
 
 namespace {
 
@@ -52,9 +44,6 @@ int runRole(int argc, char **argv)
     for (int i = 3; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);
 
-    if (role == QLatin1String("bare"))
-        return runBareReceiverRole(args);
-
     const QString refusal = netnsRefusal();
     if (!refusal.isEmpty()) {
         std::fprintf(stderr, "qcx_bench: %s\n", qPrintable(refusal));
@@ -63,18 +52,14 @@ int runRole(int argc, char **argv)
 
     if (role == QLatin1String("startup"))
         return runStartupRole(argc, argv); // makes its application object itself, as main() does
-    if (role == QLatin1String("core") || role == QLatin1String("sender-core")) {
-        QCoreApplication app(argc, argv);
-        return role == QLatin1String("core") ? runCoreReceiverRole(args) : runSenderRole(args, false);
-    }
-    if (role == QLatin1String("app") || role == QLatin1String("sender-app")) {
-        QGuiApplication app(argc, argv);
-        return role == QLatin1String("app") ? runAppReceiverRole(args) : runSenderRole(args, true);
-    }
-    if (role == QLatin1String("scan")) {
-        QGuiApplication app(argc, argv);
+    const bool core = role == QLatin1String("core") || role == QLatin1String("sender-core");
+    const std::unique_ptr<QCoreApplication> app(core ? new QCoreApplication(argc, argv) : new QGuiApplication(argc, argv));
+    if (role == QLatin1String("core") || role == QLatin1String("app"))
+        return core ? runCoreReceiverRole(args) : runAppReceiverRole(args);
+    if (role.startsWith(QLatin1String("sender-")))
+        return runSenderRole(args, !core);
+    if (role == QLatin1String("scan"))
         return runScanReceiverRole(args);
-    }
     std::fprintf(stderr, "qcx_bench: unknown role %s\n", argv[2]);
     return 2;
 }
@@ -87,33 +72,12 @@ int main(int argc, char **argv)
         return runRole(argc, argv);
 
     QCoreApplication app(argc, argv);
-    const QString refusal = netnsRefusal();
+    const Bench::BenchLab lab;
+    const QString refusal = lab.refusal();
     if (!refusal.isEmpty()) {
         std::fprintf(stderr, "qcx_bench: %s\n", qPrintable(refusal));
         return 2;
     }
-
-    QStringList parts;
-    bool quick = false;
-    bool framed = false;
-    QList<int> rates;
-    QStringList receivers;
-    for (const QString &arg : app.arguments().mid(1)) {
-        if (arg == QLatin1String("--quick")) {
-            quick = true;
-        } else if (arg == QLatin1String("--framed")) {
-            framed = true;
-        } else if (arg.startsWith(QLatin1String("--rates="))) {
-            for (const QString &rate : arg.mid(8).split(QLatin1Char(',')))
-                rates << rate.toInt();
-        } else if (arg.startsWith(QLatin1String("--receivers="))) {
-            receivers = arg.mid(12).split(QLatin1Char(','));
-        } else
-            parts << arg;
-    }
-    if (parts.isEmpty())
-        parts = QStringList{QStringLiteral("receive"), QStringLiteral("rows"), QStringLiteral("transmit"),
-                            QStringLiteral("startup"), QStringLiteral("scan")};
 
     QTemporaryDir home;
     if (!home.isValid())
@@ -122,48 +86,49 @@ int main(int argc, char **argv)
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     environment.insert(QStringLiteral("HOME"), home.path());
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home.path() + QStringLiteral("/config"));
-
     BenchSetup setup;
     setup.self = app.applicationFilePath();
-    setup.blaster = QStringLiteral(QCX_BLASTER);
     setup.qcx = QStringLiteral(QCX_CLI);
-    setup.hostB = qEnvironmentVariable("QCX_NETNS_B");
-    setup.addressA = QStringLiteral("198.51.100.1");
-    setup.addressB = QStringLiteral("198.51.100.2");
-    setup.group = QStringLiteral("239.191.1.1");
-    setup.port = 4400;
     setup.childEnvironment = environment.toStringList();
-    setup.quick = quick;
-    setup.rates = rates;
-    setup.receivers = receivers;
-    setup.framed = framed;
+
+    QStringList parts;
+    for (const QString &arg : app.arguments().mid(1)) {
+        if (arg == QLatin1String("--quick")) {
+            setup.quick = true;
+        } else if (arg == QLatin1String("--framed")) {
+            setup.framed = true;
+        } else if (arg.startsWith(QLatin1String("--rates="))) {
+            for (const QString &rate : arg.mid(8).split(QLatin1Char(',')))
+                setup.rates << rate.toInt();
+        } else if (arg.startsWith(QLatin1String("--receivers="))) {
+            setup.receivers = arg.mid(12).split(QLatin1Char(','));
+        } else
+            parts << arg;
+    }
+    if (parts.isEmpty())
+        parts = QStringList{QStringLiteral("receive"), QStringLiteral("rows"), QStringLiteral("transmit"),
+                            QStringLiteral("startup"), QStringLiteral("scan")};
 
     std::printf("# Quaycast Tool benchmark\n\n");
     std::printf("Machine: %u logical CPUs (std::thread::hardware_concurrency), %s; %s; Qt %s\n\n",
                 std::thread::hardware_concurrency(), qPrintable(cpuModel()),
                 qPrintable(QSysInfo::prettyProductName() + QStringLiteral(", kernel ") + QSysInfo::kernelVersion()),
                 qVersion());
-    if (quick)
+    if (setup.quick)
         std::printf("**Quick run: shortened durations, figures are not comparable.**\n\n");
     std::fflush(stdout);
 
+    const QMap<QString, bool (*)(const BenchSetup &)> benches{
+        {QStringLiteral("receive"), runReceiveBench}, {QStringLiteral("rows"), runRowsBench},
+        {QStringLiteral("transmit"), runTransmitBench}, {QStringLiteral("startup"), runStartupBench},
+        {QStringLiteral("scan"), runScanBench}};
     bool ok = true;
     for (const QString &part : parts) {
-        bool done = false;
-        if (part == QLatin1String("receive"))
-            done = runReceiveBench(setup);
-        else if (part == QLatin1String("rows"))
-            done = runRowsBench(setup);
-        else if (part == QLatin1String("transmit"))
-            done = runTransmitBench(setup);
-        else if (part == QLatin1String("startup"))
-            done = runStartupBench(setup);
-        else if (part == QLatin1String("scan"))
-            done = runScanBench(setup);
-        else
+        const auto bench = benches.value(part);
+        if (!bench)
             std::fprintf(stderr, "qcx_bench: unknown part %s\n", qPrintable(part));
+        ok = bench && bench(setup) && ok;
         std::fflush(stdout);
-        ok = ok && done;
     }
     return ok ? 0 : 1;
 }

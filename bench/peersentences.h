@@ -1,7 +1,7 @@
 #pragma once
 
-// The sentences the benchmarks' peer sends, shared with the benchmark that
-// frames them (plain C++, no Qt: bench/blaster.cpp uses them too).
+// The sentences the peer (bench/peer.cpp) sends; the benchmarks frame and
+// send them too. Plain C++, no Qt.
 
 #include <cstdio>
 #include <string>

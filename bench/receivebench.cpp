@@ -1,9 +1,9 @@
 // Parts 1 and 2 of the benchmark: the receive pipeline at fixed rates, and
-// the memory and the clearing of a long receiver list. With --framed the
-// peer sends IEC 61162-450 datagrams, and every figure counts lines.
+// the memory and the clearing of a long receiver list.
 //
 // Receivers, each a child process in host A:
-//   bare  a plain recvfrom loop that only counts (the limit of the host)
+//   bare  a plain recvfrom loop that only counts (the limit of the host;
+//         qcx_peer count, bench/peer.cpp)
 //   core  Viewutil, Controlutil (with Recvutil and Saveutil), recording on
 //         with date and time, no QML
 //   app   the real Main offscreen with its view model and controller, rows
@@ -12,79 +12,29 @@
 //         (qcx-json: with --json)
 
 #include <QAbstractItemModel>
-#include <QHostAddress>
-#include <QtEndian>
-#include <QDir>
 #include <QEventLoop>
-#include <QFile>
+#include <QMap>
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QTemporaryDir>
 #include <QTimer>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-
-#include <atomic>
 #include <cstdio>
-#include <cstring>
-#include <iostream>
 #include <memory>
-#include <string>
-#include <thread>
 
 #include "benchparts.h"
-#include "benchsupport.h"
-#include "controlutil.h"
 #include "iec450.h"
-#include "logutil.h"
 #include "mainwindowharness.h"
-#include "netnsguard.h"
 #include "peersentences.h"
-#include "viewutil.h"
 
 using namespace Bench;
 
 namespace {
 
-// A row of the peer's: a sentence, or a framed line with its TAG block.
+// A row of the peer's sentences, not one of the program's messages.
 bool isPeerSentence(const QString &text)
 {
-    return !text.isEmpty()
-        && (text.at(0) == QLatin1Char('$') || text.at(0) == QLatin1Char('!') || text.at(0) == QLatin1Char('\\'));
-}
-
-qint64 countLines(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return -1;
-    qint64 lines = 0;
-    char buffer[1 << 16];
-    qint64 got;
-    while ((got = file.read(buffer, sizeof buffer)) > 0)
-        lines += std::count(buffer, buffer + got, '\n');
-    return lines;
-}
-
-QString onlyFileIn(const QString &directory)
-{
-    const QStringList files = QDir(directory).entryList(QDir::Files);
-    return files.size() == 1 ? directory + QLatin1Char('/') + files.first() : QString();
-}
-
-// The program's log goes where it goes in the real program, here below the
-// temporary config folder the orchestrator gives the children.
-void startApplicationLog()
-{
-    QCoreApplication::setOrganizationName(QStringLiteral("vestranautic"));
-    QCoreApplication::setApplicationName(QStringLiteral("QuaycastTool"));
-    Logutil &log = Logutil::instance();
-    log.setConsoleOutput(false);
-    log.installMessageHandler();
-    qInfo() << "Application log started";
+    return text.startsWith(QLatin1Char('$')) || text.startsWith(QLatin1Char('!'));
 }
 
 } // namespace
@@ -92,91 +42,15 @@ void startApplicationLog()
 // ---------------------------------------------------------------------------
 // Receivers
 
-int runBareReceiverRole(const QStringList &args)
-{
-    // group port local-address [groups]: with groups, that many groups and
-    // ports from group and port on, one socket each.
-    if (args.size() != 3 && args.size() != 4)
-        return 2;
-    const QString refusal = netnsRefusal();
-    if (!refusal.isEmpty()) {
-        std::fprintf(stderr, "qcx_bench: %s\n", qPrintable(refusal));
-        return 2;
-    }
-    const int groups = args.size() == 4 ? args.at(3).toInt() : 1;
-    in_addr first{};
-    in_addr local{};
-    inet_pton(AF_INET, qPrintable(args.at(0)), &first);
-    inet_pton(AF_INET, qPrintable(args.at(2)), &local);
-    std::vector<pollfd> fds;
-    for (int g = 0; g < groups; ++g) {
-        in_addr group{};
-        group.s_addr = htonl(ntohl(first.s_addr) + uint32_t(g));
-        const int fd = socket(AF_INET, SOCK_DGRAM, 0);
-        const int on = 1;
-        setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-        sockaddr_in bound{};
-        bound.sin_family = AF_INET;
-        bound.sin_addr = group;
-        bound.sin_port = htons(quint16(args.at(1).toUShort() + g));
-        ip_mreq membership{};
-        membership.imr_multiaddr = group;
-        membership.imr_interface = local;
-        if (fd < 0 || bind(fd, reinterpret_cast<sockaddr *>(&bound), sizeof bound) != 0
-            || setsockopt(fd, IPPROTO_IP, IP_ADD_MEMBERSHIP, &membership, sizeof membership) != 0) {
-            std::perror("qcx_bench bare receiver");
-            return 2;
-        }
-        fds.push_back({fd, POLLIN, 0});
-    }
-
-    std::atomic<long long> count{0};
-    std::atomic<bool> stop{false};
-    std::thread loop([&] {
-        static char buffer[65536];
-        while (!stop.load(std::memory_order_relaxed)) {
-            if (poll(fds.data(), fds.size(), 100) <= 0)
-                continue;
-            // Lines, as the other receivers count them: one for each LF.
-            for (const pollfd &p : fds) {
-                ssize_t got = 0;
-                while ((p.revents & POLLIN) && (got = recvfrom(p.fd, buffer, sizeof buffer, MSG_DONTWAIT, nullptr, nullptr)) >= 0)
-                    count.fetch_add(std::count(buffer, buffer + got, '\n'), std::memory_order_relaxed);
-            }
-        }
-    });
-
-    CommandChannel::reply("ready");
-    std::string line;
-    while (std::getline(std::cin, line)) {
-        if (line == "reset") {
-            count = 0;
-            CommandChannel::reply("ok");
-        } else if (line == "count") {
-            CommandChannel::reply("count n=" + QByteArray::number(count.load()));
-        } else if (line == "stats") {
-            CommandChannel::reply("stats delivered=" + QByteArray::number(count.load()));
-        } else if (line == "quit") {
-            break;
-        }
-    }
-    stop = true;
-    loop.join();
-    for (const pollfd &p : fds)
-        close(p.fd);
-    return 0;
-}
-
 int runCoreReceiverRole(const QStringList &args)
 {
     if (args.size() != 2)
         return 2;
-    startApplicationLog();
+    startApplicationLog(false);
     QTemporaryDir dir;
     const QString captureDirectory = dir.path() + QStringLiteral("/capture");
     Viewutil view;
-    Controlutil control(&view, {dir.path() + QStringLiteral("/settings"), captureDirectory,
-                                dir.path() + QStringLiteral("/documents")});
+    Controlutil control(&view, pathsIn(dir.path()));
     emit view.sendLoadAppSettings();
     view.setMrIncludeDateTimeInNmeaFileStatus(true);
     view.setMrRxTimeout(3);
@@ -208,12 +82,9 @@ int runCoreReceiverRole(const QStringList &args)
             CommandChannel::reply("stats delivered=" + QByteArray::number(delivered) + " file_lines="
                                   + QByteArray::number(countLines(onlyFileIn(captureDirectory))) + ' '
                                   + lagFields(lag.samplesMs()));
-        } else if (command == "quit") {
-            QCoreApplication::quit();
         }
     });
-    CommandChannel::reply("ready");
-    return QCoreApplication::exec() == 0 ? 0 : 2;
+    return channel.serve();
 }
 
 int runAppReceiverRole(const QStringList &args)
@@ -221,7 +92,7 @@ int runAppReceiverRole(const QStringList &args)
     // group port record(0|1)
     if (args.size() != 3)
         return 2;
-    startApplicationLog();
+    startApplicationLog(false);
     const bool record = args.at(2) == QLatin1String("1");
     QTemporaryDir dir;
     if (!MainWindowHarness::writeSettings(dir.path(), {{QStringLiteral("mrDefaultGrpIpAddress"), args.at(0)},
@@ -232,7 +103,7 @@ int runAppReceiverRole(const QStringList &args)
         return 2;
     }
     const QString captureDirectory = dir.path() + QStringLiteral("/capture");
-    auto main = std::make_unique<MainWindowHarness>(MainWindowHarness::Controller::Real, dir.path());
+    auto main = std::make_unique<MainWindowHarness>(dir.path());
     if (!main->load() || !MainWindowHarness::click(main->item("connectBtn"))
         || main->view()->mrConnectionStatus() != QLatin1String("Connected")) {
         std::fprintf(stderr, "qcx_bench app receiver: not connected\n");
@@ -302,14 +173,9 @@ int runAppReceiverRole(const QStringList &args)
             CommandChannel::reply("clear sync_ms=" + QByteArray::number(double(clicked - start) / 1e6, 'f', 2)
                                   + " frame_ms=" + QByteArray::number(double(shown - start) / 1e6, 'f', 2)
                                   + " rows=" + QByteArray::number(model->rowCount()));
-        } else if (command == "quit") {
-            QCoreApplication::quit();
         }
     });
-    CommandChannel::reply("ready");
-    const int status = QCoreApplication::exec();
-    main.reset();
-    return status == 0 ? 0 : 2;
+    return channel.serve();
 }
 
 // ---------------------------------------------------------------------------
@@ -317,98 +183,11 @@ int runAppReceiverRole(const QStringList &args)
 
 namespace {
 
-struct Blast
-{
-    qint64 sent = 0;
-    double seconds = 0;
-    qint64 largestBurst = 0;
-    bool ok = false;
-};
-
-// input: empty for the mixed sentences, else the blaster's --fixed80 or --datagrams=FILE.
-Blast blast(const BenchSetup &setup, int rate, int seconds, const QString &input = {})
-{
-    Blast result;
-    Peer peer;
-    QStringList args{QStringLiteral("blast"), setup.group, QString::number(setup.port), setup.addressB,
-                     QString::number(rate), QString::number(seconds)};
-    if (!input.isEmpty())
-        args << input;
-    if (!peer.start(setup.hostB, setup.blaster, args) || !peer.waitFinished((seconds + 20) * 1000)) {
-        std::fprintf(stderr, "qcx_bench: blaster failed: %s\n", qPrintable(peer.errorOutput()));
-        return result;
-    }
-    const QList<QByteArray> fields = peer.output().trimmed().split(' ');
-    if (fields.size() != 4 || fields.at(0) != "SENT")
-        return result;
-    result.sent = fields.at(1).toLongLong();
-    result.seconds = fields.at(2).toDouble() / 1e6;
-    result.largestBurst = fields.at(3).toLongLong();
-    result.ok = true;
-    return result;
-}
-
-// Waits until the receiver's count has not moved for two polls in a row.
-qint64 drain(Child &child)
-{
-    qint64 last = -1;
-    int still = 0;
-    QDeadlineTimer deadline(20000);
-    while (!deadline.hasExpired()) {
-        const qint64 now = qint64(field(child.command("count", "count"), "n"));
-        still = now == last ? still + 1 : 0;
-        if (still >= 2)
-            return now;
-        last = now;
-        QThread::msleep(300);
-    }
-    return last;
-}
-
-bool startReceiver(Child &child, const BenchSetup &setup, const QString &role, const QStringList &extra = {})
-{
-    child.setEnvironment(setup.childEnvironment);
-    QStringList args{QStringLiteral("--role"), role, setup.group, QString::number(setup.port)};
-    args << extra;
-    if (!child.start(setup.self, args) || child.waitReply("ready", 60000).isEmpty()) {
-        std::fprintf(stderr, "qcx_bench: receiver %s did not start: %s\n", qPrintable(role),
-                     qPrintable(child.lastError()));
-        return false;
-    }
-    return true;
-}
-
-struct ReceiveRun
-{
-    QString receiver;
-    int rate = 0;
-    qint64 sent = 0;
-    qint64 delivered = 0;
-    double cpuPercent = 0;
-    double cpuSeconds = 0;
-    double lagP99 = -1;
-    double lagMax = -1;
-    qint64 fileLines = -1;
-    double frameP99 = -1;
-    double blastSeconds = 0;
-    bool ok = false;
-};
-
-bool joinedInThisHost(const QString &group)
-{
-    QFile igmp(QStringLiteral("/proc/self/net/igmp"));
-    const QString hex = QString::asprintf("%08X", qToBigEndian(QHostAddress(group).toIPv4Address()));
-    return igmp.open(QIODevice::ReadOnly) && QString::fromLatin1(igmp.readAll()).contains(hex);
-}
-
 // qcx itself is the child: it speaks no commands, so its lines are counted
 // in the file its standard output goes to, and SIGTERM ends it.
-ReceiveRun measureQcx(const BenchSetup &setup, const QString &receiver, int rate, int seconds,
-                      const QString &input)
+Flow measureQcx(const BenchSetup &setup, const QString &receiver, int rate, int seconds, const QStringList &input)
 {
-    ReceiveRun run;
-    run.receiver = receiver;
-    run.rate = rate;
+    Flow run;
     QTemporaryDir dir;
     const QString output = dir.filePath(QStringLiteral("stdout"));
     const QString capture = dir.filePath(QStringLiteral("capture"));
@@ -420,15 +199,15 @@ ReceiveRun measureQcx(const BenchSetup &setup, const QString &receiver, int rate
     if (receiver == QLatin1String("qcx-json"))
         args << QStringLiteral("--json");
     qcx.start(setup.qcx, args);
-    QDeadlineTimer joined(10000);
-    while (qcx.waitForStarted(10000) && !joinedInThisHost(setup.group) && !joined.hasExpired())
+    QDeadlineTimer joinBy(10000);
+    while (qcx.waitForStarted(10000) && !joined(setup.group) && !joinBy.hasExpired())
         QThread::msleep(50);
-    if (!joinedInThisHost(setup.group)) {
+    if (!joined(setup.group)) {
         std::fprintf(stderr, "qcx_bench: qcx did not join: %s\n", qcx.readAllStandardError().constData());
         return run;
     }
     const double cpuBefore = processCpuSeconds(qcx.processId());
-    const Blast sent = blast(setup, rate, seconds, input);
+    const Blast sent = blast(setup.group, setup.port, rate, seconds, input);
     if (!sent.ok)
         return run;
     qint64 last = -1;
@@ -437,59 +216,29 @@ ReceiveRun measureQcx(const BenchSetup &setup, const QString &receiver, int rate
         still = now == last ? still + 1 : 0;
         last = now;
     }
-    const double cpuAfter = processCpuSeconds(qcx.processId());
+    run.cpuSeconds = processCpuSeconds(qcx.processId()) - cpuBefore;
     qcx.terminate();
     if (!qcx.waitForFinished(20000) || qcx.exitCode() != 0) {
         std::fprintf(stderr, "qcx_bench: qcx did not end cleanly: %s\n", qcx.readAllStandardError().constData());
         return run;
     }
     run.sent = sent.sent;
-    run.blastSeconds = sent.seconds;
-    run.delivered = countLines(output);
-    run.cpuPercent = 100.0 * (cpuAfter - cpuBefore) / sent.seconds;
-    run.cpuSeconds = cpuAfter - cpuBefore;
-    run.fileLines = countLines(onlyFileIn(capture));
-    run.ok = true;
+    run.seconds = sent.seconds;
+    run.stats = "stats delivered=" + QByteArray::number(countLines(output))
+        + " file_lines=" + QByteArray::number(countLines(onlyFileIn(capture)));
     return run;
 }
 
-ReceiveRun measureReceiver(const BenchSetup &setup, const QString &receiver, int rate, int seconds,
-                           const QString &input)
+Flow measureReceiver(const BenchSetup &setup, const QString &receiver, int rate, int seconds, const QStringList &input)
 {
     if (receiver.startsWith(QLatin1String("qcx")))
         return measureQcx(setup, receiver, rate, seconds, input);
-    ReceiveRun run;
-    run.receiver = receiver;
-    run.rate = rate;
-    Child child;
-    QStringList extra;
+    QStringList role{receiver, setup.group, QString::number(setup.port)};
     if (receiver == QLatin1String("bare"))
-        extra << setup.addressA;
+        role << kHostAddress;
     else if (receiver == QLatin1String("app"))
-        extra << QStringLiteral("1");
-    if (!startReceiver(child, setup, receiver, extra))
-        return run;
-    if (child.command("reset", "ok").isEmpty())
-        return run;
-    const double cpuBefore = processCpuSeconds(child.pid());
-    const Blast sent = blast(setup, rate, seconds, input);
-    if (!sent.ok)
-        return run;
-    drain(child);
-    const double cpuAfter = processCpuSeconds(child.pid());
-    const QByteArray stats = child.command("stats", "stats", 120000);
-    child.finish(60000);
-    run.sent = sent.sent;
-    run.blastSeconds = sent.seconds;
-    run.delivered = qint64(field(stats, "delivered"));
-    run.cpuPercent = 100.0 * (cpuAfter - cpuBefore) / sent.seconds;
-    run.cpuSeconds = cpuAfter - cpuBefore;
-    run.lagP99 = field(stats, "lag_p99");
-    run.lagMax = field(stats, "lag_max");
-    run.fileLines = qint64(field(stats, "file_lines"));
-    run.frameP99 = field(stats, "frame_p99");
-    run.ok = !stats.isEmpty();
-    return run;
+        role << QStringLiteral("1");
+    return measureRole(setup, role, setup.group, setup.port, rate, seconds, input);
 }
 
 // The framed input: "UdPbC" datagrams from source EI0001, one TAG'd sentence
@@ -498,18 +247,16 @@ ReceiveRun measureReceiver(const BenchSetup &setup, const QString &receiver, int
 bool writeFramedDatagrams(const QString &path)
 {
     const std::vector<std::string> sentences = mixedSentences();
-    const QString identity = QStringLiteral("EI0001");
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
     int k = 1;
-    int lines = 0;
-    for (int i = 0; lines < 4 * 999; ++i) {
+    for (int i = 0, lines = 0; lines < 4 * 999; ++i) {
         QByteArray datagram;
         for (int line = 0; line < (i % 10 == 9 ? 3 : 1); ++line) {
             const std::string &sentence = sentences[size_t(lines++) % sentences.size()];
             const QByteArray one = Iec450::sentenceDatagram(QByteArrayView(sentence.data(), qsizetype(sentence.size())),
-                                                            identity, k);
+                                                            QStringLiteral("EI0001"), k);
             datagram += line == 0 ? one : one.sliced(6);
             k = Iec450::nextLineCount(k);
         }
@@ -532,6 +279,11 @@ QString receiverTitle(const QString &receiver)
     return QStringLiteral("whole program");
 }
 
+QString millis(double value, bool shown)
+{
+    return shown && value >= 0 ? QString::number(value, 'f', 2) + QStringLiteral(" ms") : QStringLiteral("—");
+}
+
 } // namespace
 
 bool runReceiveBench(const BenchSetup &setup)
@@ -543,14 +295,10 @@ bool runReceiveBench(const BenchSetup &setup)
         : setup.receivers;
     const int seconds = setup.quick ? 3 : 20;
     QTemporaryDir inputDir;
-    QString input;
-    if (setup.framed) {
-        input = inputDir.path() + QStringLiteral("/framed.bin");
-        if (!inputDir.isValid() || !writeFramedDatagrams(input))
-            return false;
-        input.prepend(QStringLiteral("--datagrams="));
-    }
-
+    const QString framed = inputDir.path() + QStringLiteral("/framed.bin");
+    if (setup.framed && !(inputDir.isValid() && writeFramedDatagrams(framed)))
+        return false;
+    const QStringList input = setup.framed ? QStringList{QStringLiteral("--datagrams=") + framed} : QStringList();
     std::printf("## 1. Receive pipeline%s\n\n", setup.framed ? ", framed" : "");
     std::printf("Peer host B sends at a fixed rate for %d s (the six sender templates and !AIVDM lines, "
                 "16 to 79 characters plus CR LF, paced per millisecond); each receiver runs alone in host A.\n"
@@ -566,40 +314,33 @@ bool runReceiveBench(const BenchSetup &setup)
     std::printf("|---:|---|---:|---:|---:|---:|---:|---:|---:|---:|\n");
     std::fflush(stdout);
 
-    QList<ReceiveRun> runs;
+    QMap<QString, int> best; // the highest rate with zero loss
     bool ok = true;
     for (int rate : rates) {
         for (const QString &receiver : receivers) {
-            const ReceiveRun run = measureReceiver(setup, receiver, rate, seconds, input);
-            ok = ok && run.ok;
-            runs << run;
+            const Flow run = measureReceiver(setup, receiver, rate, seconds, input);
+            ok = ok && run.ok();
+            if (run.ok() && run.sent > 0 && run.delivered() == run.sent)
+                best[receiver] = qMax(best.value(receiver), rate);
             const bool qtReceiver = receiver != QLatin1String("bare");
             const bool lagged = qtReceiver && !receiver.startsWith(QLatin1String("qcx"));
             std::printf("| %d | %s | %lld / %lld | %.3f%% | %.0f%% | %.2f µs | %s | %s | %s | %s |\n", rate,
-                        qPrintable(receiverTitle(receiver)), run.delivered, run.sent,
-                        run.sent ? 100.0 * double(run.sent - run.delivered) / double(run.sent) : 0.0,
-                        run.cpuPercent, run.delivered ? 1e6 * run.cpuSeconds / double(run.delivered) : 0.0,
-                        lagged ? qPrintable(QString::number(run.lagP99, 'f', 2) + QStringLiteral(" ms")) : "—",
-                        lagged ? qPrintable(QString::number(run.lagMax, 'f', 2) + QStringLiteral(" ms")) : "—",
-                        run.frameP99 >= 0 ? qPrintable(QString::number(run.frameP99, 'f', 2) + QStringLiteral(" ms")) : "—",
-                        qtReceiver ? qPrintable(QString::number(run.fileLines)) : "—");
+                        qPrintable(receiverTitle(receiver)), run.delivered(), run.sent, run.lossPercent(),
+                        run.cpuPercent(), run.cpuMicrosPerLine(), qPrintable(millis(field(run.stats, "lag_p99"), lagged)),
+                        qPrintable(millis(field(run.stats, "lag_max"), lagged)),
+                        qPrintable(millis(field(run.stats, "frame_p99"), true)),
+                        qtReceiver ? qPrintable(QString::number(qint64(field(run.stats, "file_lines")))) : "—");
             std::fflush(stdout);
         }
     }
 
     std::printf("\n| receiver | highest rate with zero loss | ratio to the bare loop |\n|---|---:|---:|\n");
-    int bareBest = 0;
+    const int bareBest = best.value(QStringLiteral("bare"));
     for (const QString &receiver : receivers) {
-        int best = 0;
-        for (const ReceiveRun &run : runs) {
-            if (run.receiver == receiver && run.ok && run.sent > 0 && run.delivered == run.sent)
-                best = qMax(best, run.rate);
-        }
-        if (receiver == QLatin1String("bare"))
-            bareBest = best;
+        const int rate = best.value(receiver);
         std::printf("| %s | %s | %s |\n", qPrintable(receiverTitle(receiver)),
-                    best ? qPrintable(QString::number(best) + QStringLiteral("/s")) : "none",
-                    bareBest ? qPrintable(QString::number(double(best) / bareBest, 'f', 2)) : "—");
+                    rate ? qPrintable(QString::number(rate) + QStringLiteral("/s")) : "none",
+                    bareBest ? qPrintable(QString::number(double(rate) / bareBest, 'f', 2)) : "—");
     }
     std::printf("\n");
     return ok;
@@ -614,7 +355,7 @@ bool runRowsBench(const BenchSetup &setup)
                 "at up to %d/s; memory is measured before and after, then \"Clear Data\" is clicked.\n\n",
                 wanted, rate);
     Child child;
-    if (!startReceiver(child, setup, QStringLiteral("app"), {QStringLiteral("0")}))
+    if (!startRole(child, setup, {QStringLiteral("app"), setup.group, QString::number(setup.port), QStringLiteral("0")}))
         return false;
     const QByteArray before = child.command("mem", "mem");
     const qint64 rowsBefore = qint64(field(before, "rows"));
@@ -624,11 +365,11 @@ bool runRowsBench(const BenchSetup &setup)
         const qint64 missing = wanted - (rows - rowsBefore);
         const int seconds = int(qMax<qint64>(1, (missing + rate - 1) / rate));
         const int roundRate = int(qMin<qint64>(rate, (missing + seconds - 1) / seconds));
-        const Blast sent = blast(setup, roundRate, seconds, QStringLiteral("--fixed80"));
+        const Blast sent = blast(setup.group, setup.port, roundRate, seconds, {QStringLiteral("--fixed80")});
         if (!sent.ok)
             return false;
         feedSeconds += sent.seconds;
-        drain(child);
+        settled(child);
         rows = qint64(field(child.command("mem", "mem"), "rows"));
     }
     const QByteArray after = child.command("mem", "mem");

@@ -6,7 +6,7 @@
 #
 # QCX_BENCH_BUILD names the build folder (default: build, the one of
 # scripts/build.sh). Needs root: the benchmarks open sockets only inside the
-# network namespaces that bench/harness/netns-run.sh makes for them.
+# network namespaces they make for themselves (tests/netlab.h).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -18,9 +18,9 @@ fi
 build=${QCX_BENCH_BUILD:-build}
 bash scripts/setup.sh
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQCX_BUILD_BENCH=ON >/dev/null
-cmake --build "$build" --target qcx_bench qcx_blaster qcx >/dev/null
+cmake --build "$build" --target qcx_bench qcx_peer qcx >/dev/null
 
 export QT_QPA_PLATFORM=offscreen
-# A network namespace of its own first, so that nothing the harness does can
+# A network namespace of its own first, so that nothing the lab does can
 # touch the machine's interfaces.
-exec unshare -n -- bench/harness/netns-run.sh "$build/bench/qcx_bench" "$@"
+exec unshare -n -- "$build/bench/qcx_bench" "$@"

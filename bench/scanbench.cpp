@@ -6,18 +6,13 @@
 // alone in host A. Then the program scans all 64 reserved groups with no
 // traffic: how long joining them takes and what the idle scan costs.
 
-#include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QFile>
 #include <QTemporaryDir>
-#include <QThread>
 
 #include <cstdio>
 #include <memory>
 
 #include "benchparts.h"
-#include "benchsupport.h"
-#include "controlutil.h"
 #include "iec450.h"
 #include "mainwindowharness.h"
 #include "scanmodel.h"
@@ -38,43 +33,7 @@ qint64 scannedLines(Scanmodel *scan)
     return lines;
 }
 
-bool startChild(Child &child, const BenchSetup &setup, const QStringList &args)
-{
-    child.setEnvironment(setup.childEnvironment);
-    if (!child.start(setup.self, args) || child.waitReply("ready", 60000).isEmpty()) {
-        std::fprintf(stderr, "qcx_bench: %s did not start: %s\n", qPrintable(args.value(1)),
-                     qPrintable(child.lastError()));
-        return false;
-    }
-    return true;
-}
-
-// Waits until the child's count has not moved for two polls in a row.
-qint64 settled(Child &child)
-{
-    qint64 last = -1;
-    int still = 0;
-    QDeadlineTimer deadline(20000);
-    while (!deadline.hasExpired() && still < 2) {
-        const qint64 now = qint64(field(child.command("count", "count"), "n"));
-        still = now == last ? still + 1 : 0;
-        last = now;
-        QThread::msleep(300);
-    }
-    return last;
-}
-
-struct Flow
-{
-    qint64 sent = 0;
-    qint64 delivered = 0;
-    double cpuSeconds = 0;
-    double seconds = 0;
-    QByteArray stats;
-    bool ok = false;
-};
-
-// For the blaster's --datagrams and --groups=16: datagram i goes to group
+// For the peer's --datagrams and --groups=16: datagram i goes to group
 // i % 16, from source EI0001 or EI0002 in turn, each with its line count.
 bool writeScanDatagrams(const QString &path)
 {
@@ -94,36 +53,6 @@ bool writeScanDatagrams(const QString &path)
     return file.flush();
 }
 
-// The framed traffic of 16 groups into one receiver.
-Flow flow(const BenchSetup &setup, const QStringList &childArgs, int rate, int seconds, const QString &datagrams)
-{
-    Flow result;
-    Child child;
-    if (!startChild(child, setup, childArgs) || child.command("reset", "ok").isEmpty())
-        return result;
-    const double cpuBefore = processCpuSeconds(child.pid());
-    Peer peer;
-    const QStringList args{QStringLiteral("blast"), kFirstGroup, QString::number(kFirstPort), setup.addressB,
-                           QString::number(rate), QString::number(seconds), QStringLiteral("--groups=16"),
-                           QStringLiteral("--datagrams=") + datagrams};
-    if (!peer.start(setup.hostB, setup.blaster, args) || !peer.waitFinished((seconds + 20) * 1000)) {
-        std::fprintf(stderr, "qcx_bench: blaster failed: %s\n", qPrintable(peer.errorOutput()));
-        return result;
-    }
-    const QList<QByteArray> fields = peer.output().trimmed().split(' ');
-    if (fields.size() != 4 || fields.at(0) != "SENT")
-        return result;
-    settled(child);
-    result.cpuSeconds = processCpuSeconds(child.pid()) - cpuBefore;
-    result.stats = child.command("stats", "stats", 60000);
-    child.finish(60000);
-    result.sent = fields.at(1).toLongLong();
-    result.seconds = fields.at(2).toDouble() / 1e6;
-    result.delivered = qint64(field(result.stats, "delivered"));
-    result.ok = !result.stats.isEmpty();
-    return result;
-}
-
 } // namespace
 
 // The whole program with the Network Scan tab scanning a preset's groups.
@@ -132,7 +61,7 @@ int runScanReceiverRole(const QStringList &args)
     // preset id (iec450 or iec450-all)
     if (args.size() != 1)
         return 2;
-    auto main = std::make_unique<MainWindowHarness>(MainWindowHarness::Controller::Real);
+    auto main = std::make_unique<MainWindowHarness>();
     if (!main->load() || !MainWindowHarness::click(main->item("scanTabBtn")))
         return 2;
     Scanmodel *scan = main->control()->scan();
@@ -161,14 +90,9 @@ int runScanReceiverRole(const QStringList &args)
             CommandChannel::reply("stats delivered=" + QByteArray::number(scannedLines(scan)) + " rows="
                                   + QByteArray::number(scan->rowCount()) + " tag_lost=" + QByteArray::number(lost)
                                   + " join_ms=" + QByteArray::number(joinMs, 'f', 1) + ' ' + lagFields(lag.samplesMs()));
-        } else if (command == "quit") {
-            QCoreApplication::quit();
         }
     });
-    CommandChannel::reply("ready");
-    const int status = QCoreApplication::exec();
-    main.reset();
-    return status == 0 ? 0 : 2;
+    return channel.serve();
 }
 
 bool runScanBench(const BenchSetup &setup)
@@ -188,22 +112,20 @@ bool runScanBench(const BenchSetup &setup)
         return false;
     std::printf("| receiver | delivered / sent | loss | CPU | CPU per line | lag p99 | lag max |\n");
     std::printf("|---|---:|---:|---:|---:|---:|---:|\n");
-    const Flow bare = flow(setup, {QStringLiteral("--role"), QStringLiteral("bare"), kFirstGroup,
-                                   QString::number(kFirstPort), setup.addressA, QStringLiteral("16")},
-                           rate, seconds, datagrams);
-    const Flow scan = flow(setup, {QStringLiteral("--role"), QStringLiteral("scan"), QStringLiteral("iec450")},
-                           rate, seconds, datagrams);
+    const QStringList input{QStringLiteral("--groups=16"), QStringLiteral("--datagrams=") + datagrams};
+    const Flow bare = measureRole(setup, {QStringLiteral("bare"), kFirstGroup, QString::number(kFirstPort), kHostAddress,
+                                          QStringLiteral("16")}, kFirstGroup, kFirstPort, rate, seconds, input);
+    const Flow scan = measureRole(setup, {QStringLiteral("scan"), QStringLiteral("iec450")}, kFirstGroup, kFirstPort,
+                                  rate, seconds, input);
     for (const Flow *run : {&bare, &scan}) {
         const bool isScan = run == &scan;
         std::printf("| %s | %lld / %lld | %.3f%% | %.1f%% | %.2f µs | %s | %s |\n",
-                    isScan ? "whole program, Network Scan" : "bare recvfrom loop", run->delivered, run->sent,
-                    run->sent ? 100.0 * double(run->sent - run->delivered) / double(run->sent) : 0.0,
-                    run->seconds > 0 ? 100.0 * run->cpuSeconds / run->seconds : 0.0,
-                    run->delivered ? 1e6 * run->cpuSeconds / double(run->delivered) : 0.0,
+                    isScan ? "whole program, Network Scan" : "bare recvfrom loop", run->delivered(), run->sent,
+                    run->lossPercent(), run->cpuPercent(), run->cpuMicrosPerLine(),
                     isScan ? qPrintable(QString::number(field(run->stats, "lag_p99"), 'f', 2) + QStringLiteral(" ms")) : "—",
                     isScan ? qPrintable(QString::number(field(run->stats, "lag_max"), 'f', 2) + QStringLiteral(" ms")) : "—");
     }
-    if (scan.ok)
+    if (scan.ok())
         std::printf("\nLines the scan counted lost from the TAG line counts: %.0f; map rows: %.0f.\n",
                     field(scan.stats, "tag_lost"), field(scan.stats, "rows"));
 
@@ -211,7 +133,7 @@ bool runScanBench(const BenchSetup &setup)
     // timer would be most of what is measured.
     const int idleSeconds = setup.quick ? 5 : 20;
     Child idle;
-    bool idleOk = startChild(idle, setup, {QStringLiteral("--role"), QStringLiteral("scan"), QStringLiteral("iec450-all")});
+    bool idleOk = startRole(idle, setup, {QStringLiteral("scan"), QStringLiteral("iec450-all")});
     double idleCpu = 0;
     QByteArray idleStats;
     if (idleOk) {
@@ -227,5 +149,5 @@ bool runScanBench(const BenchSetup &setup)
     std::printf("| CPU while scanning, idle, over %d s | %.2f%% of a core |\n", idleSeconds,
                 100.0 * idleCpu / idleSeconds);
     std::printf("| map rows | %.0f |\n\n", field(idleStats, "rows"));
-    return bare.ok && scan.ok && idleOk;
+    return bare.ok() && scan.ok() && idleOk;
 }

@@ -1,22 +1,19 @@
 // qcx_soak STEP: the long checks of Quaycast Tool, too slow for every commit.
-// scripts/soak.sh builds it and runs each step in host A of
-// bench/harness/netns-run.sh; peers run in host B.
+// scripts/soak.sh builds it and runs each step on its own; the step runs in
+// host H of a lab it builds (tests/netlab.h), its peers in P0.
 //
 //   flood   10 s of 50,000 datagrams a second at the whole program, recording
 //   kill    SIGKILL while recording (3 rounds) and while saving settings (40)
 //   vanish  eth0 deleted under the running receiver, then under the sender
-//   rows    resident memory growth per 100,000 list rows (80-character sentences),
-//           three rounds of 100,000
+//   rows    resident growth per 100,000 list rows of 80 characters, 3 rounds
 //   ticks   the sender's interval over 10 s at 100 ms and at 1 s
-//   rss     resident memory each minute at 10,000 sentences a second,
-//           for QCX_SOAK_MINUTES minutes (default 10)
-//   replay  1,000,000 lines of 79 bytes without stamps, then 1,000 lines of
-//           60 KB, replayed as fast as possible: the window thread's longest
-//           stall and the resident growth while each replays, beside the
-//           longest stall of the same event loop idle for a minute
-//   tags    300,000 distinct TAG sources (s:), half of them in damaged blocks,
-//           with the statistics window open: resident growth and the longest
-//           event-loop pause
+//   rss     resident memory each minute at 10,000 sentences a second, for
+//           QCX_SOAK_MINUTES minutes (default 10)
+//   replay  1,000,000 lines of 79 bytes, then 1,000 of 60 KB, as fast as
+//           possible: the longest stall and resident growth, beside the
+//           longest stall of the idle event loop over a minute
+//   tags    300,000 distinct TAG sources, half in damaged blocks, with the
+//           statistics window open: resident growth and the longest pause
 //
 // Each step prints its figures and, last, "RESULT <step> PASS|FAIL <summary>";
 // the exit code is 0 only when every check of the step held.
@@ -41,8 +38,6 @@
 #include "iec450.h"
 #include "logutil.h"
 #include "mainwindowharness.h"
-#include "netnsguard.h"
-#include "netnslab.h"
 #include "peersentences.h"
 #include "temphome.h"
 
@@ -53,6 +48,8 @@ namespace {
 const QString kGroup = QStringLiteral("239.192.7.1");
 const quint16 kPort = 24470;
 int failures = 0;
+Bench::BenchLab *hosts = nullptr; // made in main()
+using Bench::Peer;
 
 void note(const QString &text)
 {
@@ -69,20 +66,10 @@ bool check(bool ok, const QString &what)
     return ok;
 }
 
-double megabytes(qint64 bytes)
+// Bytes as megabytes with one decimal.
+QString mb(qint64 bytes)
 {
-    return double(bytes) / (1024.0 * 1024.0);
-}
-
-ControlutilPaths pathsIn(const QString &dir)
-{
-    return {dir + QStringLiteral("/settings"), dir + QStringLiteral("/capture"), dir + QStringLiteral("/documents")};
-}
-
-QString onlyFileIn(const QString &dir)
-{
-    const QStringList files = QDir(dir).entryList(QDir::Files);
-    return files.size() == 1 ? dir + QLatin1Char('/') + files.first() : QString();
+    return QString::number(double(bytes) / (1024.0 * 1024.0), 'f', 1);
 }
 
 QByteArray numbered(const char *tag, int number)
@@ -92,25 +79,17 @@ QByteArray numbered(const char *tag, int number)
 
 bool peerSends(const QString &ns, const QString &from, quint16 port, const QList<QByteArray> &payloads)
 {
-    McastPeer peer;
-    return peer.startSender(ns, kGroup, port, from, payloads, 0, 0, 1) && peer.waitFinished(20000);
+    Peer peer;
+    return peer.startSender(ns, kGroup, port, from, payloads, 0, 1) && peer.waitFinished(20000);
 }
 
-// RATE lines a second for SECONDS from host B with the benchmarks' blaster
-// (bench/blaster.cpp); input is its --fixed80 or --datagrams=FILE. The lines
+// RATE lines a second for SECONDS from the peer (Bench::blast); the lines
 // sent, -1 when it failed. The event loop runs meanwhile.
 qint64 blast(int rate, int seconds, const QString &input)
 {
-    QProcess blaster;
-    blaster.start(QStringLiteral("ip"), {QStringLiteral("netns"), QStringLiteral("exec"), shipHostB(),
-                                         QStringLiteral(QCX_BLASTER), QStringLiteral("blast"), kGroup,
-                                         QString::number(kPort), shipAddressB(), QString::number(rate),
-                                         QString::number(seconds), input});
-    const bool blasted = blaster.waitForStarted(5000)
-        && QTest::qWaitFor([&] { return blaster.state() == QProcess::NotRunning; }, (seconds + 20) * 1000)
-        && blaster.exitCode() == 0;
-    check(blasted, QStringLiteral("blaster: ") + QString::fromLocal8Bit(blaster.readAllStandardError()));
-    return blasted ? QString::fromLatin1(blaster.readAllStandardOutput()).section(QLatin1Char(' '), 1, 1).toLongLong() : -1;
+    const Bench::Blast sent = Bench::blast(kGroup, kPort, rate, seconds, {input});
+    check(sent.ok, QStringLiteral("the peer's blast"));
+    return sent.ok ? sent.sent : -1;
 }
 
 // The whole program in-process: the real main window and controller, its
@@ -118,27 +97,25 @@ qint64 blast(int rate, int seconds, const QString &input)
 class Program
 {
 public:
+    // Loads the window and connects its receiver to the group; a FAIL when it cannot.
     bool start(bool record)
     {
         const QVariantMap values{{QStringLiteral("mrDefaultRxTimeout"), 60},
                                  {QStringLiteral("mrSaveNmeaToFileStatus"), record},
                                  {QStringLiteral("mrIncludeDateTimeInNmeaFileStatus"), false},
                                  {QStringLiteral("mrAllowOsChooseIfaceStatus"), false}};
-        if (!m_data.isValid() || !MainWindowHarness::writeSettings(m_data.path(), values))
+        if (!check(m_data.isValid() && MainWindowHarness::writeSettings(m_data.path(), values), "write the settings"))
             return false;
-        m_main = std::make_unique<MainWindowHarness>(MainWindowHarness::Controller::Real, m_data.path());
+        m_main = std::make_unique<MainWindowHarness>(m_data.path());
         QObject::connect(view(), &Viewutil::sendMrNmeaSentenceChanged, [this] {
             if (!view()->mrNmeaSentence().trimmed().isEmpty())
                 ++received;
         });
-        return m_main->load();
-    }
-
-    bool connectReceiver()
-    {
-        return MainWindowHarness::typeInto(page("grpIpTextField"), kGroup)
-            && MainWindowHarness::typeInto(page("grpPortTextField"), QString::number(kPort))
-            && MainWindowHarness::click(page("connectBtn")) && connected();
+        return check(m_main->load(), "load the main window")
+            && check(MainWindowHarness::typeInto(page("grpIpTextField"), kGroup)
+                         && MainWindowHarness::typeInto(page("grpPortTextField"), QString::number(kPort))
+                         && MainWindowHarness::click(page("connectBtn")) && connected(),
+                     "connect");
     }
 
     bool connected() const { return m_main->view()->mrConnectionStatus() == QLatin1String("Connected"); }
@@ -169,7 +146,7 @@ public:
         return rows;
     }
 
-    QString captureFile() const { return onlyFileIn(m_data.path() + QStringLiteral("/capture")); }
+    QString captureFile() const { return Bench::onlyFileIn(m_data.path() + QStringLiteral("/capture")); }
     QQuickWindow *subWindow(const char *name) const { return m_main->subWindow(name); }
 
     qint64 received = 0; // sentences handed to the window
@@ -179,10 +156,44 @@ private:
     std::unique_ptr<MainWindowHarness> m_main;
 };
 
+// The event loop's pulse: the longest time between two ticks of a 20 ms
+// timer and, since other work on the machine stretches that, the most CPU
+// time the window's thread spent between two ticks.
+class Pulse
+{
+public:
+    Pulse()
+    {
+        QObject::connect(&m_ticker, &QTimer::timeout, [this] {
+            longestGap = qMax(longestGap, m_clock.restart());
+            const double cpu = threadCpuMs();
+            busiestGap = qMax(busiestGap, cpu - m_cpuAtTick);
+            m_cpuAtTick = cpu;
+        });
+        m_clock.start();
+        m_ticker.start(20);
+    }
+    void stop() { m_ticker.stop(); }
+
+    qint64 longestGap = 0;
+    double busiestGap = 0;
+
+private:
+    static double threadCpuMs()
+    {
+        timespec ts{};
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+        return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) / 1e6;
+    }
+    QTimer m_ticker;
+    QElapsedTimer m_clock;
+    double m_cpuAtTick = threadCpuMs();
+};
+
 QString stepFlood()
 {
     Program program;
-    if (!check(program.start(true), "load the main window, recording") || !check(program.connectReceiver(), "connect"))
+    if (!program.start(true))
         return QStringLiteral("could not start");
     QStringList delivered;
     QObject::connect(program.view(), &Viewutil::sendMrNmeaSentenceChanged, [&] {
@@ -190,25 +201,14 @@ QString stepFlood()
             delivered << program.view()->mrNmeaSentence();
     });
 
-    // The event loop's pulse: the longest time between two ticks of a 20 ms timer.
-    QElapsedTimer pulse;
-    qint64 longestGap = 0;
-    bool flooding = false;
-    QTimer ticker;
-    QObject::connect(&ticker, &QTimer::timeout, [&] {
-        if (flooding)
-            longestGap = qMax(longestGap, pulse.restart());
-    });
-    ticker.start(20);
-
-    McastPeer flood;
+    Peer flood;
     QElapsedTimer floodTime;
     floodTime.start();
-    pulse.start();
-    flooding = check(flood.startFlood(shipHostB(), kGroup, kPort, shipAddressB(), 50000, 10), "start the flood");
-    const bool flooded = flood.waitFinished(30000);
-    check(flooded, QStringLiteral("flood peer: ") + flood.errorOutput());
-    flooding = false;
+    Pulse pulse;
+    check(flood.startBlast(kGroup, kPort, 50000, 10, {QStringLiteral("--numbered")}), "start the flood");
+    check(flood.waitFinished(30000), QStringLiteral("flood peer: ") + flood.errorOutput());
+    pulse.stop();
+    const qint64 longestGap = pulse.longestGap;
     const qint64 floodMs = floodTime.elapsed();
     const qint64 sent = flood.sentCount();
 
@@ -217,7 +217,7 @@ QString stepFlood()
         before = delivered.size();
         QTest::qWait(500);
     }
-    check(peerSends(shipHostB(), shipAddressB(), kPort, {"$QCEND,1*00"}), "send the closing sentence");
+    check(peerSends(Lab::peer(0), Bench::kPeerAddress, kPort, {"$QCEND,1*00"}), "send the closing sentence");
     check(QTest::qWaitFor([&] { return !delivered.isEmpty() && delivered.last() == QLatin1String("$QCEND,1*00"); }, 10000),
           "the sentence after the flood arrives");
     check(program.connected(), "still connected");
@@ -266,6 +266,15 @@ bool startChild(QProcess &child, const QString &role, const QString &dir)
     }, 20000) && child.state() == QProcess::Running;
 }
 
+// The lines of a file a killed process wrote, which must end in a whole line.
+QStringList wholeLines(const QString &path, const char *what)
+{
+    QFile file(path);
+    const QByteArray content = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    check(content.endsWith('\n'), QStringLiteral("the %1 ends in a whole line").arg(QLatin1String(what)));
+    return QString::fromUtf8(content).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
 QString killWhileRecording()
 {
     const QRegularExpression capturedLine(
@@ -277,12 +286,12 @@ QString killWhileRecording()
         QProcess child;
         if (!check(startChild(child, QStringLiteral("record"), dir.path()), "start the recording child"))
             continue;
-        const QString capture = onlyFileIn(dir.path() + QStringLiteral("/capture"));
+        const QString capture = Bench::onlyFileIn(dir.path() + QStringLiteral("/capture"));
         QList<QByteArray> payloads;
         for (int i = 1; i <= 3000; ++i)
             payloads << numbered("KIL", i);
-        McastPeer peer;
-        check(peer.startSender(shipHostB(), kGroup, kPort, shipAddressB(), payloads, 0, 0, 1), "start the peer");
+        Peer peer;
+        check(peer.startSender(Lab::peer(0), kGroup, kPort, Bench::kPeerAddress, payloads, 0, 1), "start the peer");
         // Killed somewhere in the stream, once the file has some lines.
         const int killAfter = 100 + QRandomGenerator::global()->bounded(1500);
         check(QTest::qWaitFor([&] { return readTextLines(capture).size() >= killAfter; }, 20000),
@@ -295,10 +304,7 @@ QString killWhileRecording()
 
         // All that was in the file before the kill still is; every line is whole
         // and the sentences keep their order.
-        QFile file(capture);
-        const QByteArray content = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-        check(content.endsWith('\n'), "the capture file ends in a whole line");
-        const QStringList lines = QString::fromUtf8(content).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        const QStringList lines = wholeLines(capture, "capture file");
         check(lines.size() >= flushedBeforeKill, QStringLiteral("%1 lines < %2 before the kill").arg(lines.size()).arg(flushedBeforeKill));
         int previous = 0;
         for (const QString &line : lines) {
@@ -309,10 +315,8 @@ QString killWhileRecording()
         }
 
         // The application log is whole too.
-        QFile logFile(onlyFileIn(dir.path() + QStringLiteral("/.config/vestranautic/QuaycastTool/logs")));
-        const QByteArray logContent = logFile.open(QIODevice::ReadOnly) ? logFile.readAll() : QByteArray();
-        check(logContent.endsWith('\n'), "the application log ends in a whole line");
-        const QStringList logLines = QString::fromUtf8(logContent).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        const QStringList logLines =
+            wholeLines(Bench::onlyFileIn(dir.path() + QStringLiteral("/.config/vestranautic/QuaycastTool/logs")), "application log");
         check(logLines.filter(QStringLiteral("[INFO   ] Mr isConnected =  true")).size() == 1, "the log notes the connect");
         for (const QString &line : logLines) {
             if (!check(logLine.match(line).hasMatch(), QStringLiteral("log line: ") + line))
@@ -401,67 +405,23 @@ private:
     QStringList m_events;
 };
 
-// A host whose eth0 can be taken down, deleted and made again, with a peer
-// host on the other end of it.
-class VanishingHost
+// H's eth0 goes "down", is deleted ("del", and with it P0's end) and comes
+// back ("add").
+bool eth0(const QString &what)
 {
-public:
-    bool create()
-    {
-        m_host = m_lab.addShipHost(QStringLiteral("vanish"), {{QStringLiteral("eth0"), {m_address}, true, m_peerAddress}},
-                                   QStringLiteral("eth0"));
-        return m_host.isValid();
-    }
-    QString ns() const { return m_host.ns; }
-    QString peer() const { return m_host.peers.value(0); }
-    QString peerAddress() const { return m_peerAddress.section(QLatin1Char('/'), 0, 0); }
-    QString error() const { return m_lab.error(); }
-
-    bool setDown() { return m_lab.ip({QStringLiteral("-n"), ns(), QStringLiteral("link"), QStringLiteral("set"),
-                                      QStringLiteral("eth0"), QStringLiteral("down")}); }
-    // Deleting one end of the pair deletes the other.
-    bool remove() { return m_lab.ip({QStringLiteral("-n"), ns(), QStringLiteral("link"), QStringLiteral("del"),
-                                     QStringLiteral("eth0")}); }
-    bool restore()
-    {
-        if (!m_lab.ip({QStringLiteral("link"), QStringLiteral("add"), QStringLiteral("eth0"), QStringLiteral("netns"),
-                       ns(), QStringLiteral("type"), QStringLiteral("veth"), QStringLiteral("peer"),
-                       QStringLiteral("name"), QStringLiteral("eth0"), QStringLiteral("netns"), peer()}))
-            return false;
-        for (const auto &[host, address] : {qMakePair(ns(), m_address), qMakePair(peer(), m_peerAddress)}) {
-            if (!m_lab.ip({QStringLiteral("-n"), host, QStringLiteral("addr"), QStringLiteral("add"), address,
-                           QStringLiteral("dev"), QStringLiteral("eth0")})
-                || !m_lab.ip({QStringLiteral("-n"), host, QStringLiteral("link"), QStringLiteral("set"),
-                              QStringLiteral("eth0"), QStringLiteral("up")})
-                || !m_lab.ip({QStringLiteral("-n"), host, QStringLiteral("route"), QStringLiteral("add"),
-                              QStringLiteral("224.0.0.0/4"), QStringLiteral("dev"), QStringLiteral("eth0")}))
-                return false;
-        }
-        return QTest::qWaitFor([&] {
-            QString a;
-            QString b;
-            return runIp({QStringLiteral("-n"), ns(), QStringLiteral("link"), QStringLiteral("show"), QStringLiteral("eth0")}, &a)
-                && runIp({QStringLiteral("-n"), peer(), QStringLiteral("link"), QStringLiteral("show"), QStringLiteral("eth0")}, &b)
-                && a.contains(QLatin1String("state UP")) && b.contains(QLatin1String("state UP"));
-        }, 5000);
-    }
-
-private:
-    const QString m_address = QStringLiteral("198.51.100.1/24");
-    const QString m_peerAddress = QStringLiteral("198.51.100.2/24");
-    NetnsLab m_lab;
-    NetnsLab::Host m_host;
-};
+    const QString h = Lab::host();
+    if (what == QLatin1String("add"))
+        return hosts->lab.sh(Lab::veth(0, QStringLiteral("eth0"), Bench::kHostAddress + QStringLiteral("/24"), Bench::kPeerAddress)
+                             + QStringLiteral("ip -n %1 route add 224.0.0.0/4 dev eth0\n").arg(h));
+    return hosts->lab.sh(what == QLatin1String("down") ? QStringLiteral("ip -n %1 link set eth0 down").arg(h)
+                                                       : QStringLiteral("ip -n %1 link del eth0").arg(h));
+}
 
 void vanishUnderReceiver()
 {
-    VanishingHost host;
-    NetnsEnter inHost(host.create() ? host.ns() : QString());
-    if (!check(inHost.entered(), QStringLiteral("make and enter the host: ") + host.error()))
-        return;
     QTemporaryDir dir;
     Viewutil view;
-    Controlutil control(&view, pathsIn(dir.path()));
+    Controlutil control(&view, Bench::pathsIn(dir.path()));
     ViewWatch watch(&view);
     view.setMrAllowOsChooseIfaceStatus(false);
     view.setMrRxTimeout(1);
@@ -471,14 +431,14 @@ void vanishUnderReceiver()
     if (!check(view.mrConnectionStatus() == QLatin1String("Connected"), "receiver connects"))
         return;
     const QString before = QString::fromLatin1(numbered("BFR", 1));
-    check(peerSends(host.peer(), host.peerAddress(), kPort, {numbered("BFR", 1)})
+    check(peerSends(Lab::peer(0), Bench::kPeerAddress, kPort, {numbered("BFR", 1)})
               && QTest::qWaitFor([&] { return view.mrNmeaSentence() == before; }, 5000),
           "a sentence arrives before");
     watch.take();
 
     // Down: nothing arrives, and the receive time-out says so, every second.
-    check(host.setDown(), "take eth0 down");
-    peerSends(host.peer(), host.peerAddress(), kPort, {numbered("DWN", 1)});
+    check(eth0(QStringLiteral("down")), "take eth0 down");
+    peerSends(Lab::peer(0), Bench::kPeerAddress, kPort, {numbered("DWN", 1)});
     QTest::qWait(2500);
     const QString seen = watch.take().join(QLatin1Char('\n'));
     check(seen.contains(QLatin1String("mr sentence: No NMEA Data Received From Multicast Source"))
@@ -487,7 +447,7 @@ void vanishUnderReceiver()
           QStringLiteral("while down: ") + seen);
 
     // Deleted: the program goes on, and the operator disconnects as usual.
-    check(host.remove(), QStringLiteral("delete eth0: ") + host.error());
+    check(eth0(QStringLiteral("del")), QStringLiteral("delete eth0: ") + hosts->lab.error());
     QTest::qWait(2500);
     note(QStringLiteral("receiver, eth0 deleted: ") + watch.take().join(QStringLiteral(" | ")));
     check(view.mrConnectionStatus() == QLatin1String("Connected"), "the receiver keeps running");
@@ -506,13 +466,11 @@ void vanishUnderReceiver()
           "a connect without eth0 reports it");
 
     // Back: a new connect works and sentences arrive again.
-    check(host.restore(), QStringLiteral("restore eth0: ") + host.error());
+    check(eth0(QStringLiteral("add")), QStringLiteral("restore eth0: ") + hosts->lab.error());
     view.setMrConnectionToggle(QStringLiteral("connect"));
-    check(view.mrConnectionStatus() == QLatin1String("Connected")
-              && hasMulticastMembership(host.ns(), QStringLiteral("eth0"), kGroup),
-          "reconnect after eth0 is back");
+    check(view.mrConnectionStatus() == QLatin1String("Connected") && joined(kGroup), "reconnect after eth0 is back");
     const QString after = QString::fromLatin1(numbered("AFT", 1));
-    check(peerSends(host.peer(), host.peerAddress(), kPort, {numbered("AFT", 1)})
+    check(peerSends(Lab::peer(0), Bench::kPeerAddress, kPort, {numbered("AFT", 1)})
               && QTest::qWaitFor([&] { return view.mrNmeaSentence() == after; }, 5000),
           "a sentence arrives after");
     view.setMrConnectionToggle(QStringLiteral("disconnect"));
@@ -520,13 +478,9 @@ void vanishUnderReceiver()
 
 void vanishUnderSender()
 {
-    VanishingHost host;
-    NetnsEnter inHost(host.create() ? host.ns() : QString());
-    if (!check(inHost.entered(), QStringLiteral("make and enter the host: ") + host.error()))
-        return;
     QTemporaryDir dir;
     Viewutil view;
-    Controlutil control(&view, pathsIn(dir.path()));
+    Controlutil control(&view, Bench::pathsIn(dir.path()));
     ViewWatch watch(&view);
     int ticks = 0;
     QObject::connect(&view, &Viewutil::sendMsNmeaSentenceChanged, [&] { ++ticks; });
@@ -542,9 +496,9 @@ void vanishUnderSender()
 
     // Down, then deleted: the ticks go on and keep saying "Started"; what the
     // kernel refuses is not counted.
-    check(host.setDown(), "take eth0 down");
+    check(eth0(QStringLiteral("down")), "take eth0 down");
     QTest::qWait(600);
-    check(host.remove(), QStringLiteral("delete eth0: ") + host.error());
+    check(eth0(QStringLiteral("del")), QStringLiteral("delete eth0: ") + hosts->lab.error());
     const int countedWhenGone = view.msTotalSentencesSent().toInt();
     ticks = 0;
     QTest::qWait(1000);
@@ -558,11 +512,11 @@ void vanishUnderSender()
     check(view.msConnectionStatus() == QLatin1String("Stopped"), "the sender stops");
 
     // Back: a new start puts sentences on the wire again, counted from 0.
-    check(host.restore(), QStringLiteral("restore eth0: ") + host.error());
-    McastPeer peer;
-    check(peer.startReceiver(host.peer(), kGroup, port, host.peerAddress(), 3, 10000), "start the receiving peer");
+    check(eth0(QStringLiteral("add")), QStringLiteral("restore eth0: ") + hosts->lab.error());
+    Peer peer;
+    check(peer.startReceiver(Lab::peer(0), kGroup, port, Bench::kPeerAddress, 3, 10000), "start the receiving peer");
     view.setMsConnectionToggle(QStringLiteral("start"));
-    check(peer.waitForDatagrams(3, 10000)
+    check(peer.waitFinished(10000) && peer.datagrams().size() == 3
               && peer.datagrams().first().payload == view.msHeadingNmeaSentence().toLatin1(),
           QStringLiteral("sentences on the wire after eth0 is back: ") + peer.errorOutput());
     view.setMsConnectionToggle(QStringLiteral("stop"));
@@ -578,7 +532,7 @@ QString stepVanish()
 QString stepRows()
 {
     Program program;
-    if (!check(program.start(false), "load the main window") || !check(program.connectReceiver(), "connect"))
+    if (!program.start(false))
         return QStringLiteral("could not start");
     const int rate = 25000;
     const int seconds = 4;
@@ -598,13 +552,13 @@ QString stepRows()
         if (!check(got > 0, QStringLiteral("round %1: nothing received").arg(round)))
             break;
         note(QStringLiteral("round %1: %2 received of %3 sent, list %4 rows (%5 added); resident change %6 MB, heap change %7 MB")
-                 .arg(round).arg(got).arg(sent).arg(nowRows).arg(added).arg(megabytes(nowRss - rss), 0, 'f', 1)
-                 .arg(megabytes(nowHeap - heap), 0, 'f', 1));
+                 .arg(round).arg(got).arg(sent).arg(nowRows).arg(added).arg(mb(nowRss - rss))
+                 .arg(mb(nowHeap - heap)));
         // An 80-character row is stored in about 90 bytes; a list at its bound keeps its size.
         if (added > 0)
-            figures << QStringLiteral("%1 MB per 100,000 rows added").arg(megabytes(nowRss - rss) * 100000.0 / added, 0, 'f', 1);
+            figures << QStringLiteral("%1 MB per 100,000 rows added").arg(mb((nowRss - rss) * 100000 / added));
         else
-            figures << QStringLiteral("%1 MB at %2 rows").arg(megabytes(nowRss - rss), 0, 'f', 1).arg(nowRows);
+            figures << QStringLiteral("%1 MB at %2 rows").arg(mb(nowRss - rss)).arg(nowRows);
         check(nowHeap - heap < 150 * qMax(added, 0) + (1 << 20),
               QStringLiteral("round %1: heap +%2 bytes for %3 rows added").arg(round).arg(nowHeap - heap).arg(added));
         rows = nowRows;
@@ -619,7 +573,7 @@ QString stepTicks()
 {
     QTemporaryDir dir;
     Viewutil view;
-    Controlutil control(&view, pathsIn(dir.path()));
+    Controlutil control(&view, Bench::pathsIn(dir.path()));
     view.setMsNmeaSentencesList({view.msHeadingNmeaSentence()});
     view.setMsGrpIpAddress(kGroup);
     view.setMsGrpPortNumber(QString::number(kPort));
@@ -627,14 +581,14 @@ QString stepTicks()
     for (const int tenths : {1, 10}) {
         const int intervalMs = tenths * 100;
         const int count = 10000 / intervalMs + 1;
-        McastPeer peer;
-        if (!check(peer.startReceiver(shipHostB(), kGroup, kPort, shipAddressB(), count, 20000), "start the peer"))
+        Peer peer;
+        if (!check(peer.startReceiver(Lab::peer(0), kGroup, kPort, Bench::kPeerAddress, count, 20000), "start the peer"))
             break;
         view.setMsTxInterval(tenths);
         view.setMsConnectionToggle(QStringLiteral("start"));
-        check(peer.waitForDatagrams(count, 20000), QStringLiteral("%1 datagrams at %2 ms").arg(count).arg(intervalMs));
+        check(peer.waitFinished(20000) && peer.datagrams().size() == count, QStringLiteral("%1 datagrams at %2 ms").arg(count).arg(intervalMs));
         view.setMsConnectionToggle(QStringLiteral("stop"));
-        const QList<PeerDatagram> got = peer.datagrams();
+        const QList<Bench::PeerDatagram> got = peer.datagrams();
         if (got.size() < count)
             break;
         std::vector<double> gaps;
@@ -642,16 +596,15 @@ QString stepTicks()
             gaps.push_back(double(got.at(i).atMicros - got.at(i - 1).atMicros) / 1000.0);
         const double span = double(got.at(count - 1).atMicros - got.first().atMicros) / 1000.0;
         const double expected = double(count - 1) * intervalMs;
+        const QString drift = QString::number(100.0 * (span - expected) / expected, 'f', 2);
         const double shortest = Bench::quantile(gaps, 0);
         const double longest = Bench::quantile(gaps, 1);
         note(QStringLiteral("interval %1 ms: %2 ticks over %3 ms (expected %4 ms, %5%), gap min %6 / median %7 / "
                             "p99 %8 / max %9 ms")
-                 .arg(intervalMs).arg(count).arg(span, 0, 'f', 1).arg(expected, 0, 'f', 0)
-                 .arg(100.0 * (span - expected) / expected, 0, 'f', 2).arg(shortest, 0, 'f', 1)
-                 .arg(Bench::quantile(gaps, 0.5), 0, 'f', 1).arg(Bench::quantile(gaps, 0.99), 0, 'f', 1)
-                 .arg(longest, 0, 'f', 1));
-        figures << QStringLiteral("%1 ms: drift %2%, gaps %3..%4 ms")
-                       .arg(intervalMs).arg(100.0 * (span - expected) / expected, 0, 'f', 2)
+                 .arg(intervalMs).arg(count).arg(span, 0, 'f', 1).arg(expected, 0, 'f', 0).arg(drift)
+                 .arg(shortest, 0, 'f', 1).arg(Bench::quantile(gaps, 0.5), 0, 'f', 1)
+                 .arg(Bench::quantile(gaps, 0.99), 0, 'f', 1).arg(longest, 0, 'f', 1));
+        figures << QStringLiteral("%1 ms: drift %2%, gaps %3..%4 ms").arg(intervalMs).arg(drift)
                        .arg(shortest, 0, 'f', 1).arg(longest, 0, 'f', 1);
         check(qAbs(span - expected) <= expected * 0.02, QStringLiteral("drift over %1 ms").arg(span));
         check(shortest >= intervalMs * 0.5 && longest <= intervalMs * 1.5, "a tick far off its interval");
@@ -663,24 +616,19 @@ QString stepRss()
 {
     const int minutes = qEnvironmentVariableIsSet("QCX_SOAK_MINUTES") ? qEnvironmentVariableIntValue("QCX_SOAK_MINUTES") : 10;
     Program program;
-    if (!check(minutes > 0, "QCX_SOAK_MINUTES must be a positive number") || !check(program.start(false), "load the main window")
-        || !check(program.connectReceiver(), "connect"))
+    if (!check(minutes > 0, "QCX_SOAK_MINUTES must be a positive number") || !program.start(false))
         return QStringLiteral("could not start");
     const qint64 start = Bench::residentBytes();
-    note(QStringLiteral("minute  0: resident %1 MB").arg(megabytes(start), 0, 'f', 1));
+    note(QStringLiteral("minute  0: resident %1 MB").arg(mb(start)));
     qint64 sent = 0;
     qint64 received = 0;
     int rows = program.rowCount();
     qint64 afterFirstMinute = 0;
     for (int minute = 1; minute <= minutes; ++minute) {
-        McastPeer flood;
-        const bool flooded =
-            flood.startFlood(shipHostB(), kGroup, kPort, shipAddressB(), 10000, 60) && flood.waitFinished(90000);
-        check(flooded, QStringLiteral("flood peer: ") + flood.errorOutput());
-        sent += qMax<qint64>(0, flood.sentCount());
+        sent += qMax<qint64>(0, blast(10000, 60, QStringLiteral("--numbered")));
         const int nowRows = program.settledRowCount();
         note(QStringLiteral("minute %1: resident %2 MB, list %3 rows, %4 received of %5 sent so far")
-                 .arg(minute, 2).arg(megabytes(Bench::residentBytes()), 0, 'f', 1).arg(nowRows).arg(program.received).arg(sent));
+                 .arg(minute, 2).arg(mb(Bench::residentBytes())).arg(nowRows).arg(program.received).arg(sent));
         check(program.received > received, QStringLiteral("nothing received in minute %1").arg(minute));
         received = program.received;
         rows = nowRows;
@@ -694,7 +642,7 @@ QString stepRss()
     check(end <= afterFirstMinute + afterFirstMinute / 10,
           QStringLiteral("resident memory grew by more than a tenth after the first minute"));
     return QStringLiteral("resident %1 MB at start, %2 MB after %3 min (%4 received, list %5 rows)")
-        .arg(megabytes(start), 0, 'f', 1).arg(megabytes(end), 0, 'f', 1).arg(minutes).arg(received).arg(rows);
+        .arg(mb(start)).arg(mb(end)).arg(minutes).arg(received).arg(rows);
 }
 
 // A file of count lines, each length bytes with its line end.
@@ -727,7 +675,7 @@ QString stepReplay()
     if (!check(writeLines(plain, "RPL", 1000000, 79) && writeLines(wide, "WID", 1000, 60 * 1024), "write the files"))
         return QStringLiteral("could not write the files");
     Viewutil view;
-    Controlutil control(&view, pathsIn(dir.path()));
+    Controlutil control(&view, Bench::pathsIn(dir.path()));
     view.setMsTxInterval(1);
     view.setMsGrpIpAddress(kGroup);
     view.setMsGrpPortNumber(QString::number(kPort));
@@ -780,13 +728,13 @@ QString stepReplay()
                             "50 ms or more; resident %10 MB before, growth %11 MB at most")
                  .arg(name).arg(sent).arg(lines).arg(seconds, 0, 'f', 1).arg(Bench::quantile(stalls, 0.5), 0, 'f', 1)
                  .arg(Bench::quantile(stalls, 0.99), 0, 'f', 1).arg(longest, 0, 'f', 1).arg(longestAt / 1000, 0, 'f', 1)
-                 .arg(over50(stalls)).arg(megabytes(before), 0, 'f', 1).arg(megabytes(peak - before), 0, 'f', 1));
+                 .arg(over50(stalls)).arg(mb(before)).arg(mb(peak - before)));
         check(ended && sent == lines, QStringLiteral("%1: %2 of %3 lines sent").arg(name).arg(sent).arg(lines));
         check(longest < bound, QStringLiteral("%1: a stall of %2 ms").arg(name).arg(longest, 0, 'f', 1));
-        check(peak - before < 20 << 20, QStringLiteral("%1: resident growth %2 MB").arg(name).arg(megabytes(peak - before), 0, 'f', 1));
+        check(peak - before < 20 << 20, QStringLiteral("%1: resident growth %2 MB").arg(name).arg(mb(peak - before)));
         figures << QStringLiteral("%1: stall p99 %2 ms, max %3 ms, resident +%4 MB")
                        .arg(name).arg(Bench::quantile(stalls, 0.99), 0, 'f', 1).arg(longest, 0, 'f', 1)
-                       .arg(megabytes(peak - before), 0, 'f', 1);
+                       .arg(mb(peak - before));
     }
     view.setMsConnectionToggle(QStringLiteral("stop"));
     return figures.join(QStringLiteral("; "));
@@ -826,8 +774,7 @@ QString stepTags()
     one.close();
     hostile.close();
     Program program;
-    if (!check(written, "write the peer's datagrams") || !check(program.start(false), "load the main window")
-        || !check(program.connectReceiver(), "connect"))
+    if (!check(written, "write the peer's datagrams") || !program.start(false))
         return QStringLiteral("could not start");
     QQuickWindow *statistics = program.subWindow("statsWin");
     if (!check(statistics, "find the statistics window"))
@@ -839,31 +786,13 @@ QString stepTags()
     const qint64 receivedBefore = program.received;
     const qint64 before = Bench::residentBytes();
 
-    // The event loop's pulse, as in the flood: the longest time between two
-    // ticks of a 20 ms timer; and, since other work on the machine stretches
-    // that, the most CPU time the window's thread spent between two ticks.
-    const auto threadCpuMs = [] {
-        timespec ts{};
-        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-        return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) / 1e6;
-    };
-    QElapsedTimer pulse;
-    qint64 longestGap = 0;
-    double busiestGap = 0;
-    double cpuAtTick = threadCpuMs();
-    QTimer ticker;
-    QObject::connect(&ticker, &QTimer::timeout, [&] {
-        longestGap = qMax(longestGap, pulse.restart());
-        const double cpu = threadCpuMs();
-        busiestGap = qMax(busiestGap, cpu - cpuAtTick);
-        cpuAtTick = cpu;
-    });
-    pulse.start();
-    ticker.start(20);
+    Pulse pulse;
     const qint64 sent = blast(rate, distinct / rate, QStringLiteral("--datagrams=") + hostile.fileName());
     const int rows = program.settledRowCount();
     QTest::qWait(2 * Statsmodel::refreshMs);
-    ticker.stop();
+    pulse.stop();
+    const qint64 longestGap = pulse.longestGap;
+    const double busiestGap = pulse.busiestGap;
     const qint64 after = Bench::residentBytes();
     QElapsedTimer refresh;
     refresh.start();
@@ -872,10 +801,10 @@ QString stepTags()
     const int sources = stats->sources()->rowCount();
     note(QStringLiteral("list filled to %1 rows from one source, resident %2 MB; then %3 distinct sources sent, "
                         "%4 received, list %5 rows")
-             .arg(filled).arg(megabytes(before), 0, 'f', 1).arg(sent).arg(program.received - receivedBefore).arg(rows));
+             .arg(filled).arg(mb(before)).arg(sent).arg(program.received - receivedBefore).arg(rows));
     note(QStringLiteral("resident %1 MB (%2 MB more), %3 source rows, \"%4\", refresh %5 ms, longest event-loop "
                         "pause %6 ms, most CPU between two ticks %7 ms")
-             .arg(megabytes(after), 0, 'f', 1).arg(megabytes(after - before), 0, 'f', 1).arg(sources)
+             .arg(mb(after)).arg(mb(after - before)).arg(sources)
              .arg(stats->sourcesSummary()).arg(refreshMs).arg(longestGap).arg(busiestGap, 0, 'f', 1));
     check(sent == distinct, QStringLiteral("the peer sent %1").arg(sent));
     check(program.received - receivedBefore > 0, "nothing received");
@@ -884,19 +813,16 @@ QString stepTags()
     check(sources <= Sourcestats::maxSources + 2, QStringLiteral("%1 source rows").arg(sources));
     check(program.connected(), "still connected");
     return QStringLiteral("%1 distinct sources: resident +%2 MB, longest pause %3 ms (CPU %4 ms), %5 source rows")
-        .arg(distinct).arg(megabytes(after - before), 0, 'f', 1).arg(longestGap).arg(busiestGap, 0, 'f', 1).arg(sources);
+        .arg(distinct).arg(mb(after - before)).arg(longestGap).arg(busiestGap, 0, 'f', 1).arg(sources);
 }
 
 // The children of the kill step: the program's classes with the application
 // log, recording the group ("record") or saving settings without end ("save").
 int runChild(const QString &role, const QString &dir)
 {
-    QCoreApplication::setOrganizationName(QStringLiteral("vestranautic"));
-    QCoreApplication::setApplicationName(QStringLiteral("QuaycastTool"));
-    Logutil::instance().installMessageHandler();
-    qInfo() << "Application log started";
+    Bench::startApplicationLog(false);
     Viewutil view;
-    Controlutil control(&view, pathsIn(dir));
+    Controlutil control(&view, Bench::pathsIn(dir));
     emit view.sendLoadAppSettings();
     if (role == QLatin1String("record")) {
         view.setMrIncludeDateTimeInNmeaFileStatus(true);
@@ -907,12 +833,11 @@ int runChild(const QString &role, const QString &dir)
         view.setMrConnectionToggle(QStringLiteral("connect"));
         if (view.mrConnectionStatus() != QLatin1String("Connected"))
             return 3;
-        std::printf("READY\n");
-        std::fflush(stdout);
-        return QCoreApplication::exec();
     }
     std::printf("READY\n");
     std::fflush(stdout);
+    if (role == QLatin1String("record"))
+        return QCoreApplication::exec();
     // The two tabs' defaults alternate, each save carrying one of them whole;
     // the parent kills this long before the end.
     for (int i = 0; i < 100000; ++i) {
@@ -952,11 +877,6 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "usage: qcx_soak flood|kill|vanish|rows|ticks|rss|replay|tags\n");
         return 2;
     }
-    const QString refusal = netnsRefusal();
-    if (!refusal.isEmpty()) {
-        std::fprintf(stderr, "qcx_soak: %s\n", qPrintable(refusal));
-        return 2;
-    }
     TempHome home;
     if (!home.isValid())
         return 2;
@@ -964,6 +884,12 @@ int main(int argc, char *argv[])
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
+    Bench::BenchLab lab;
+    hosts = &lab;
+    if (!lab.refusal().isEmpty()) {
+        std::fprintf(stderr, "qcx_soak: %s\n", qPrintable(lab.refusal()));
+        return 2;
+    }
     QCoreApplication::setOrganizationName(QStringLiteral("vestranautic"));
     QCoreApplication::setApplicationName(QStringLiteral("QuaycastTool"));
     qInstallMessageHandler(quietMessages);

@@ -5,7 +5,6 @@
 // offscreen, every echo appended to the sender list). Host B time-stamps the
 // datagrams with the kernel's receive time.
 
-#include <QEventLoop>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -14,11 +13,8 @@
 #include <memory>
 
 #include "benchparts.h"
-#include "benchsupport.h"
-#include "controlutil.h"
-#include "logutil.h"
 #include "mainwindowharness.h"
-#include "viewutil.h"
+#include "peersentences.h"
 
 using namespace Bench;
 
@@ -36,11 +32,7 @@ int runSenderRole(const QStringList &args, bool wholeProgram)
     const int listSize = args.at(3).toInt();
     const int runMs = args.at(4).toInt();
 
-    QCoreApplication::setOrganizationName(QStringLiteral("vestranautic"));
-    QCoreApplication::setApplicationName(QStringLiteral("QuaycastTool"));
-    Logutil &log = Logutil::instance();
-    log.setConsoleOutput(false);
-    log.installMessageHandler();
+    startApplicationLog(false);
 
     QTemporaryDir dir;
     std::unique_ptr<Viewutil> coreView;
@@ -53,15 +45,13 @@ int runSenderRole(const QStringList &args, bool wholeProgram)
                                                            {QStringLiteral("msDefaultTxInterval"), interval},
                                                            {QStringLiteral("mrSaveNmeaToFileStatus"), false}}))
             return 2;
-        main = std::make_unique<MainWindowHarness>(MainWindowHarness::Controller::Real, dir.path());
+        main = std::make_unique<MainWindowHarness>(dir.path());
         if (!main->load() || !MainWindowHarness::click(main->item("sendTabBtn")))
             return 2;
         view = main->view();
     } else {
         coreView = std::make_unique<Viewutil>();
-        coreControl = std::make_unique<Controlutil>(
-            coreView.get(), ControlutilPaths{dir.path() + QStringLiteral("/settings"), dir.path() + QStringLiteral("/capture"),
-                                             dir.path() + QStringLiteral("/documents")});
+        coreControl = std::make_unique<Controlutil>(coreView.get(), pathsIn(dir.path()));
         view = coreView.get();
         emit view->sendLoadAppSettings();
         view->setMsGrpIpAddress(group);
@@ -112,7 +102,7 @@ int runSenderRole(const QStringList &args, bool wholeProgram)
     CommandChannel channel([&](const QByteArray &command) {
         if (command == "go") {
             lag.start();
-            startRealtime = realtimeNanos();
+            startRealtime = monotonicNanos(CLOCK_REALTIME);
             // Setting the interval restarts the transmit timer, so that the
             // first tick is one period after this moment.
             view->setMsTxInterval(interval);
@@ -121,14 +111,9 @@ int runSenderRole(const QStringList &args, bool wholeProgram)
             else
                 view->setMsConnectionToggle(QStringLiteral("start"));
             stopTimer.start(runMs);
-        } else if (command == "quit") {
-            QCoreApplication::quit();
         }
     });
-    CommandChannel::reply("ready");
-    const int status = QCoreApplication::exec();
-    main.reset();
-    return status == 0 ? 0 : 2;
+    return channel.serve();
 }
 
 // ---------------------------------------------------------------------------
@@ -149,7 +134,7 @@ Stamps parseStamps(const QByteArray &output)
         const QList<QByteArray> fields = line.split(' ');
         if (fields.size() == 3 && fields.at(0) == "END")
             stamps.firstRealtimeMicros = fields.at(2).toLongLong();
-        else if (fields.size() == 2 && fields.at(0) != "READY")
+        else if (fields.size() == 4)
             stamps.micros.push_back(fields.at(0).toLongLong());
     }
     return stamps;
@@ -157,8 +142,8 @@ Stamps parseStamps(const QByteArray &output)
 
 bool startStamp(Peer &peer, const BenchSetup &setup, int seconds, int maxCount)
 {
-    if (!peer.start(setup.hostB, setup.blaster,
-                    {QStringLiteral("stamp"), setup.group, QString::number(setup.port), setup.addressB,
+    if (!peer.start(Lab::peer(0),
+                    {QStringLiteral("recv"), setup.group, QString::number(setup.port), kPeerAddress,
                      QString::number(seconds), QString::number(maxCount), QStringLiteral("3000")})
         || !peer.waitLine("READY", 10000)) {
         std::fprintf(stderr, "qcx_bench: time-stamping peer failed: %s\n", qPrintable(peer.errorOutput()));
@@ -170,14 +155,10 @@ bool startStamp(Peer &peer, const BenchSetup &setup, int seconds, int maxCount)
 QByteArray runSender(const BenchSetup &setup, bool wholeProgram, int interval, int listSize, int runMs)
 {
     Child child;
-    child.setEnvironment(setup.childEnvironment);
-    if (!child.start(setup.self, {QStringLiteral("--role"), wholeProgram ? QStringLiteral("sender-app") : QStringLiteral("sender-core"),
+    if (!startRole(child, setup, {wholeProgram ? QStringLiteral("sender-app") : QStringLiteral("sender-core"),
                                   setup.group, QString::number(setup.port), QString::number(interval),
-                                  QString::number(listSize), QString::number(runMs)})
-        || child.waitReply("ready", 60000).isEmpty()) {
-        std::fprintf(stderr, "qcx_bench: sender did not start: %s\n", qPrintable(child.lastError()));
+                                  QString::number(listSize), QString::number(runMs)}))
         return {};
-    }
     const QByteArray done = child.command("go", "done", runMs + 60000);
     child.finish(60000);
     return done;
@@ -236,25 +217,23 @@ bool runTransmitBench(const BenchSetup &setup)
     std::printf("| sender | datagrams/s received | tick p50 | tick p99 | tick max | lag p99 |\n");
     std::printf("|---|---:|---:|---:|---:|---:|\n");
 
-    {
-        Peer peer;
-        if (startStamp(peer, setup, listMs / 1000 + 20, 2000000)) {
-            Peer loop;
-            loop.start(qEnvironmentVariable("QCX_NETNS_A"), setup.blaster,
-                       {QStringLiteral("sendloop"), setup.group, QString::number(setup.port), setup.addressA,
-                        QString::number(listSize), QStringLiteral("100"), QString::number(listMs / 1000)});
-            loop.waitFinished(listMs + 30000);
-            peer.waitFinished(30000);
-            const QList<QByteArray> fields = loop.output().trimmed().split(' ');
-            const Stamps stamps = parseStamps(peer.output());
-            if (fields.size() == 6) {
-                std::printf("| bare sendto loop | %.0f | %.2f ms | %.2f ms | %.2f ms | — |\n",
-                            double(stamps.micros.size()) * 1000.0 / listMs, fields.at(3).toDouble() / 1000,
-                            fields.at(4).toDouble() / 1000, fields.at(5).toDouble() / 1000);
-            } else {
-                ok = false;
-            }
-        }
+    // The bare loop: qcx_peer's send in host A, a round of the list every 100 ms.
+    QList<QByteArray> list;
+    const std::vector<std::string> pool = mixedSentences();
+    for (int i = 0; i < listSize; ++i)
+        list << QByteArray::fromStdString(pool[size_t(i) % pool.size()]);
+    Peer stamp;
+    Peer loop;
+    ok = startStamp(stamp, setup, listMs / 1000 + 20, 2000000)
+        && loop.startSender(Lab::host(), setup.group, setup.port, kHostAddress, list, 0, 0, listMs / 100, 100)
+        && loop.waitFinished(listMs + 30000) && stamp.waitFinished(30000) && ok;
+    const QList<QByteArray> fields = loop.output().trimmed().split(' ');
+    if (fields.size() == 6) {
+        std::printf("| bare sendto loop | %.0f | %.2f ms | %.2f ms | %.2f ms | — |\n",
+                    double(parseStamps(stamp.output()).micros.size()) * 1000.0 / listMs, fields.at(3).toDouble() / 1000,
+                    fields.at(4).toDouble() / 1000, fields.at(5).toDouble() / 1000);
+    } else {
+        ok = false;
     }
     for (bool wholeProgram : {false, true}) {
         Peer peer;

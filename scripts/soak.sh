@@ -3,9 +3,9 @@
 #
 # The long checks kept out of the per-commit tests (docs/reliability.md):
 # flood, kill, vanish, rows, ticks, rss, replay and tags (all when none is named). Builds
-# bench/soak.cpp into build-soak/ (or $QCX_SOAK_BUILD) and runs each step in
-# a fresh pair of hosts of bench/harness/netns-run.sh, inside a network
-# namespace of its own. QCX_SOAK_MINUTES sets the length of rss (default 10).
+# bench/soak.cpp into build-soak/ (or $QCX_SOAK_BUILD) and runs each step
+# inside a network namespace of its own, where it builds a fresh pair of hosts
+# (tests/netlab.h). QCX_SOAK_MINUTES sets the length of rss (default 10).
 # Needs root. Exits 1 when a step fails; the logs stay in the build folder.
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -26,7 +26,7 @@ failed=0
 summary=""
 for step in ${*:-flood kill vanish rows ticks rss replay tags}; do
     log="$build/soak-$step.log"
-    unshare -n -- bench/harness/netns-run.sh "$build/bench/qcx_soak" "$step" 2>&1 | tee "$log"
+    unshare -n -- "$build/bench/qcx_soak" "$step" 2>&1 | tee "$log"
     status=${PIPESTATUS[0]}
     result=$(sed -n "s/^RESULT $step //p" "$log")
     if [ "$status" -ne 0 ] || [ "${result%% *}" != PASS ]; then

@@ -251,8 +251,7 @@ Step follow(Sequence &sequence, int lineCount, int &lost)
         return Step::First;
     }
     const int last = sequence.last;
-    if (lineCount == last)
-        return Step::Duplicate;
+    // The last count itself is bit 0 of the counts seen.
     const int back = ahead(lineCount, last);
     if (back <= reorderWindow) {
         const quint32 bit = quint32(1) << back;

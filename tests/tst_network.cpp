@@ -14,13 +14,9 @@
 #include <QThread>
 #include <QUdpSocket>
 
-#include <fcntl.h>
-#include <sched.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include "controlutil.h"
 #include "iec450.h"
+#include "netlab.h"
 #include "scanmodel.h"
 #include "viewutil.h"
 
@@ -32,92 +28,6 @@ namespace {
 
 const QString kGroup = QStringLiteral("239.192.0.1");
 const quint16 kPort = 4410;
-
-ino_t netnsInode(const char *path)
-{
-    struct stat info {};
-    return ::stat(path, &info) == 0 ? info.st_ino : 0;
-}
-
-// Moves the calling thread into a namespace of the lab for its lifetime. A
-// socket keeps the namespace it was made in.
-class Inside
-{
-public:
-    explicit Inside(const QString &ns)
-        : m_back(::open("/proc/thread-self/ns/net", O_RDONLY | O_CLOEXEC))
-    {
-        const int target = ::open(QByteArray("/run/netns/" + ns.toLatin1()).constData(), O_RDONLY | O_CLOEXEC);
-        m_ok = target >= 0 && ::setns(target, CLONE_NEWNET) == 0;
-        ::close(target);
-    }
-    ~Inside()
-    {
-        ::setns(m_back, CLONE_NEWNET);
-        ::close(m_back);
-    }
-    bool ok() const { return m_ok; }
-
-private:
-    int m_back;
-    bool m_ok = false;
-};
-
-// Host H with one veth interface per entry "name address/len peer-address"
-// (';' between them), each leading to a peer of its own with a multicast route.
-class Lab
-{
-public:
-    Lab(const QString &interfaces, const QString &routeDev)
-    {
-        // Namespaces of an earlier run that was killed go first.
-        QString script = QStringLiteral("for n in $(ip netns list | awk '/^qcxt-/{print $1}'); do p=${n#qcxt-};"
-                                        " kill -0 ${p%%-*} 2>/dev/null || ip netns del $n; done\n"
-                                        "ip netns add %1; ip -n %1 link set lo up\n").arg(host());
-        const QStringList entries = interfaces.split(QLatin1Char(';'), Qt::SkipEmptyParts);
-        for (int i = 0; i < entries.size(); ++i) {
-            const QStringList w = entries.at(i).split(QLatin1Char(' '), Qt::SkipEmptyParts);
-            m_peerAddresses << w.at(2);
-            m_hostAddresses << w.at(1).section(QLatin1Char('/'), 0, 0);
-            script += QStringLiteral("ip netns add %1; ip -n %1 link set lo up\n"
-                                     "ip link add %2 netns %3 type veth peer name eth0 netns %1\n"
-                                     "ip -n %3 addr add %4 dev %2; ip -n %3 link set %2 up\n"
-                                     "ip -n %1 addr add %5/26 dev eth0; ip -n %1 link set eth0 up\n"
-                                     "ip -n %1 route add 224.0.0.0/4 dev eth0\n")
-                          .arg(peer(i), w.at(0), host(), w.at(1), w.at(2));
-        }
-        if (!routeDev.isEmpty())
-            script += QStringLiteral("ip -n %1 route add 224.0.0.0/4 dev %2\n").arg(host(), routeDev);
-        // RUNNING follows the carrier a moment later.
-        script += QStringLiteral("for i in $(seq 50); do ip -n %1 link show eth0 | grep -q 'state UP' && exit 0;"
-                                 " sleep 0.1; done; exit 1\n")
-                      .arg(peer(entries.size() - 1));
-        QProcess sh;
-        sh.start(QStringLiteral("sh"), {QStringLiteral("-ec"), script});
-        m_ok = sh.waitForFinished(20000) && sh.exitCode() == 0;
-        m_error = QString::fromLocal8Bit(sh.readAllStandardError());
-    }
-    ~Lab()
-    {
-        QStringList names{host()};
-        for (int i = 0; i < m_peerAddresses.size(); ++i)
-            names << peer(i);
-        for (const QString &ns : names)
-            QProcess::execute(QStringLiteral("ip"), {QStringLiteral("netns"), QStringLiteral("del"), ns});
-    }
-    static QString host() { return QStringLiteral("qcxt-%1-h").arg(QCoreApplication::applicationPid()); }
-    static QString peer(int i) { return QStringLiteral("qcxt-%1-p%2").arg(QCoreApplication::applicationPid()).arg(i); }
-    QString peerAddress(int i) const { return m_peerAddresses.at(i); }
-    QString hostAddress(int i) const { return m_hostAddresses.at(i); }
-    int peers() const { return m_peerAddresses.size(); }
-    bool ok() const { return m_ok; }
-    QString error() const { return m_error; }
-
-private:
-    QStringList m_peerAddresses, m_hostAddresses;
-    bool m_ok = false;
-    QString m_error;
-};
 
 // A socket of a peer, made inside it; it joins the group when asked to listen.
 std::unique_ptr<QUdpSocket> peerSocket(const QString &ns, bool listen, const QString &group = kGroup)
@@ -137,15 +47,6 @@ QList<QNetworkDatagram> drain(QUdpSocket *socket)
     while (socket->hasPendingDatagrams())
         got << socket->receiveDatagram();
     return got;
-}
-
-// True when H's kernel lists the group as joined (read in H's namespace).
-bool joined(const QString &group)
-{
-    QFile igmp(QStringLiteral("/proc/thread-self/net/igmp"));
-    const quint32 value = QHostAddress(group).toIPv4Address();
-    const QString hex = QString::asprintf("%08X", qToBigEndian(value));
-    return igmp.open(QIODevice::ReadOnly) && QString::fromLatin1(igmp.readAll()).contains(hex);
 }
 
 bool portFree()
@@ -213,7 +114,7 @@ void TestNetwork::initTestCase()
 {
     if (::geteuid() != 0)
         QSKIP("building test networks needs root; scripts/test.sh runs this as root");
-    QVERIFY2(netnsInode("/proc/1/ns/net") != netnsInode("/proc/thread-self/ns/net"),
+    QVERIFY2(!inInitialNetns(),
              "refusing to run in the machine's own network namespace: run it inside `unshare -n` (scripts/test.sh)");
 }
 

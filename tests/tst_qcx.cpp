@@ -10,10 +10,8 @@
 #include <QtEndian>
 
 #include <csignal>
-#include <fcntl.h>
-#include <sched.h>
-#include <sys/stat.h>
-#include <unistd.h>
+
+#include "netlab.h"
 
 // The command line program from outside, as scripts use it: qcx runs in host
 // H of a two-host network of namespaces this test builds, a peer P sends and
@@ -25,46 +23,10 @@ const QString kGroup = QStringLiteral("239.192.0.4");
 const quint16 kPort = 60004;
 const QString kTarget = QStringLiteral("239.192.0.4:60004");
 
-QString ns(char which)
-{
-    return QStringLiteral("qcxq-%1-%2").arg(QCoreApplication::applicationPid()).arg(QLatin1Char(which));
-}
-
-// The calling thread in a namespace for the object's lifetime.
-class Inside
-{
-public:
-    explicit Inside(const QString &name)
-        : m_back(::open("/proc/thread-self/ns/net", O_RDONLY | O_CLOEXEC))
-    {
-        const int target = ::open(QByteArray("/run/netns/" + name.toLatin1()).constData(), O_RDONLY | O_CLOEXEC);
-        m_ok = target >= 0 && ::setns(target, CLONE_NEWNET) == 0;
-        ::close(target);
-    }
-    ~Inside()
-    {
-        ::setns(m_back, CLONE_NEWNET);
-        ::close(m_back);
-    }
-    bool ok() const { return m_ok; }
-
-private:
-    int m_back;
-    bool m_ok = false;
-};
-
-bool joined(const QString &group)
-{
-    Inside inH(ns('h'));
-    QFile igmp(QStringLiteral("/proc/thread-self/net/igmp"));
-    const QString hex = QString::asprintf("%08X", qToBigEndian(QHostAddress(group).toIPv4Address()));
-    return igmp.open(QIODevice::ReadOnly) && QString::fromLatin1(igmp.readAll()).contains(hex);
-}
-
 // qcx in H.
 void startQcx(QProcess &qcx, const QStringList &arguments)
 {
-    qcx.start(QStringLiteral("ip"), QStringList{QStringLiteral("netns"), QStringLiteral("exec"), ns('h'), QStringLiteral(QCX_PATH)} + arguments);
+    qcx.start(QStringLiteral("ip"), QStringList{QStringLiteral("netns"), QStringLiteral("exec"), Lab::host(), QStringLiteral(QCX_PATH)} + arguments);
     QVERIFY(qcx.waitForStarted());
 }
 
@@ -115,41 +77,27 @@ private slots:
 
 private:
     std::unique_ptr<QUdpSocket> peer(bool listen);
+    std::unique_ptr<Lab> m_lab;
 };
 
 void TestQcx::initTestCase()
 {
     if (::geteuid() != 0)
         QSKIP("building test networks needs root; scripts/test.sh runs this as root");
-    struct stat init {}, own {};
-    ::stat("/proc/1/ns/net", &init);
-    QVERIFY2(::stat("/proc/thread-self/ns/net", &own) == 0 && init.st_ino != own.st_ino,
-             "refusing to run in the machine's own network namespace: run it inside `unshare -n`");
-    const QString script = QStringLiteral(
-        "for n in $(ip netns list | awk '/^qcxq-/{print $1}'); do p=${n#qcxq-};"
-        " kill -0 ${p%%-*} 2>/dev/null || ip netns del $n; done\n"
-        "ip netns add %1; ip netns add %2\n"
-        "ip link add eth0 netns %1 type veth peer name eth0 netns %2\n"
-        "for n in %1:198.51.100.1 %2:198.51.100.2; do h=${n%%:*}; ip -n $h link set lo up;"
-        " ip -n $h addr add ${n#*:}/24 dev eth0; ip -n $h link set eth0 up;"
-        " ip -n $h route add 224.0.0.0/4 dev eth0; done\n"
-        "for i in $(seq 50); do ip -n %2 link show eth0 | grep -q 'state UP' && exit 0; sleep 0.1; done; exit 1\n")
-                               .arg(ns('h'), ns('p'));
-    QProcess sh;
-    sh.start(QStringLiteral("sh"), {QStringLiteral("-ec"), script});
-    QVERIFY2(sh.waitForFinished(20000) && sh.exitCode() == 0, sh.readAllStandardError().constData());
+    QVERIFY2(!inInitialNetns(), "refusing to run in the machine's own network namespace: run it inside `unshare -n`");
+    m_lab = std::make_unique<Lab>(QStringLiteral("eth0 198.51.100.1/24 198.51.100.2"), QStringLiteral("eth0"));
+    QVERIFY2(m_lab->ok(), qPrintable(m_lab->error()));
 }
 
 void TestQcx::cleanupTestCase()
 {
-    for (const char which : {'h', 'p'})
-        QProcess::execute(QStringLiteral("ip"), {QStringLiteral("netns"), QStringLiteral("del"), ns(which)});
+    m_lab.reset();
 }
 
 // A socket of the peer; a listening one has joined the group.
 std::unique_ptr<QUdpSocket> TestQcx::peer(bool listen)
 {
-    Inside inP(ns('p'));
+    Inside inP(Lab::peer(0));
     auto socket = std::make_unique<QUdpSocket>();
     const bool ok = listen ? socket->bind(QHostAddress::AnyIPv4, kPort, QUdpSocket::ShareAddress)
                                  && socket->joinMulticastGroup(QHostAddress(kGroup))
@@ -237,7 +185,7 @@ void TestQcx::listen()
                               QStringLiteral("--capture"), capture.path(), QStringLiteral("--count"),
                               QString::number(expected.size())}
                       + options);
-    QTRY_VERIFY(joined(kGroup) && joined(QStringLiteral("239.192.0.5")));
+    QTRY_VERIFY(joined(kGroup, Lab::host()) && joined(QStringLiteral("239.192.0.5"), Lab::host()));
     for (const QByteArray &datagram : datagrams)
         sender->writeDatagram(datagram, QHostAddress(kGroup), kPort);
     QVERIFY(qcx.waitForFinished(5000));
@@ -288,7 +236,7 @@ void TestQcx::signals_()
     QVERIFY(sender);
     QProcess qcx;
     startQcx(qcx, {QStringLiteral("listen"), kTarget, QStringLiteral("--capture"), capture.path()});
-    QTRY_VERIFY(joined(kGroup));
+    QTRY_VERIFY(joined(kGroup, Lab::host()));
     sender->writeDatagram("$QCA,1*31", QHostAddress(kGroup), kPort);
     QTRY_COMPARE(qcx.bytesAvailable() > 0, true);
     QTest::qWait(1100); // capture file names differ by the second

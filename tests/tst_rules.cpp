@@ -408,7 +408,7 @@ void TestRules::tagSources_data()
     QTest::newRow("late line fills its gap") << counts("EI0001", {5, 7, 6, 8}) << figures("EI0001", 0, 0, 1, 0);
     QTest::newRow("duplicate") << counts("EI0001", {5, 5, 6, 5}) << figures("EI0001", 0, 2, 0, 0);
     QTest::newRow("999 to 1") << counts("EI0001", {998, 999, 1, 2}) << figures("EI0001", 0, 0, 0, 0);
-    QTest::newRow("999 to 0, 0 valid") << counts("EI0001", {998, 999, 0, 1}) << figures("EI0001", 0, 0, 0, 0);
+    QTest::newRow("999 to 0, 0 valid") << counts("EI0001", {997, 999, 0, 1}) << figures("EI0001", 1, 0, 0, 0);
     QTest::newRow("jump across the wrap") << counts("EI0001", {998, 2}) << figures("EI0001", 2, 0, 0, 0);
     QTest::newRow("late line across the wrap") << counts("EI0001", {999, 2, 1}) << figures("EI0001", 0, 0, 1, 0);
     QTest::newRow("restart") << counts("EI0001", {499, 500, 1, 2}) << figures("EI0001", 0, 0, 0, 1);

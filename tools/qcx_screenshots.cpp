@@ -2,19 +2,17 @@
 // network scan of a small bridge, the Settings window and the About window, from the real main window with the
 // real controller. It opens sockets, so it runs only inside the test hosts:
 //
-//   xvfb-run -a -s "-screen 0 1024x768x24" \
-//       bench/harness/netns-run.sh build/tests/qcx_screenshots OUTPUT-DIR
+//   xvfb-run -a -s "-screen 0 1024x768x24" unshare -n -- build/bench/qcx_screenshots OUTPUT-DIR
 //
-// A peer in host B sends NMEA sentences to the group the receiver page joins.
+// It builds its hosts with tests/netlab.h; a peer in P0 sends NMEA sentences to the group the receiver page joins.
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QImage>
 
 #include "iec450.h"
+#include "benchsupport.h"
 #include "mainwindowharness.h"
-#include "netnsguard.h"
-#include "netnslab.h"
 #include "temphome.h"
 #include <QQmlExtensionPlugin>
 
@@ -60,9 +58,9 @@ int main(int argc, char *argv[])
     app.setOrganizationName(QStringLiteral("vestranautic"));
     app.setApplicationName(QStringLiteral("QuaycastTool"));
 
-    const QString refusal = netnsRefusal();
-    if (!refusal.isEmpty()) {
-        qWarning().noquote() << refusal;
+    const Bench::BenchLab lab;
+    if (!lab.refusal().isEmpty()) {
+        qWarning().noquote() << lab.refusal();
         return 2;
     }
     const QString outDir = app.arguments().value(1);
@@ -71,7 +69,7 @@ int main(int argc, char *argv[])
         return 2;
     }
 
-    MainWindowHarness main(MainWindowHarness::Controller::Real, home.path());
+    MainWindowHarness main(home.path());
     if (!main.load())
         return 1;
     QQuickWindow *win = main.window();
@@ -100,8 +98,8 @@ int main(int argc, char *argv[])
                                  "hello from a test rig"};
     for (int i = 0; i < 33; ++i)
         sentences << pool.at(i % pool.size());
-    McastPeer peer;
-    if (!peer.startSender(shipHostB(), kGroup, kPort, shipAddressB(), sentences, 0, 200, 60)
+    Bench::Peer peer;
+    if (!peer.startSender(Lab::peer(0), kGroup, kPort, Bench::kPeerAddress, sentences, 200, 60)
         || !peer.waitFinished(15000)) {
         qWarning() << "peer failed:" << peer.errorOutput();
         return 1;
@@ -157,15 +155,15 @@ int main(int argc, char *argv[])
                             {4, "SD0001", "$SDDPT,18.6,0.5,50.0*5A", 40},
                             {5, "VR0001", "$VRTXT,01,01,01,VDR OK", 8},
                             {7, "GP0003", "$GPZDA,101530.00,14,03,2026,00,00*60", 40}};
-    std::vector<std::unique_ptr<McastPeer>> feeders;
+    std::vector<std::unique_ptr<Bench::Peer>> feeders;
     for (const Feed &feed : feeds) {
         QList<QByteArray> datagrams;
         for (int k = 1; k <= feed.count; ++k)
             datagrams << Iec450::sentenceDatagram(feed.sentence, QLatin1String(feed.identity), k);
         const QString group = QStringLiteral("239.192.0.%1").arg(feed.group);
-        feeders.push_back(std::make_unique<McastPeer>());
-        if (!feeders.back()->startSender(shipHostB(), group, quint16(60000 + feed.group), shipAddressB(), datagrams, 0,
-                                         200, 100)) {
+        feeders.push_back(std::make_unique<Bench::Peer>());
+        if (!feeders.back()->startSender(Lab::peer(0), group, quint16(60000 + feed.group), Bench::kPeerAddress,
+                                         datagrams, 200, 100)) {
             qWarning() << "peer failed:" << feeders.back()->errorOutput();
             return 1;
         }

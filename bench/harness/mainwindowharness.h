@@ -4,8 +4,6 @@
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QQmlApplicationEngine>
 #include <QQmlContext>
 #include <QQuickItem>
@@ -20,14 +18,12 @@
 #include "viewutil.h"
 
 // Loads the program's real main window in-process, as main() does: the view
-// model, optionally the controller with its files inside a temporary folder,
+// model, the controller with its files inside a folder,
 // the two context properties, then Main. Helpers find controls by objectName
 // and drive them with mouse and keyboard events, as an operator would.
 class MainWindowHarness
 {
 public:
-    enum class Controller { None, Real };
-
     // Writes the settings file the controller will load: the built-in values
     // with the given ones in their place.
     static bool writeSettings(const QString &dataDirectory, const QVariantMap &values)
@@ -42,30 +38,18 @@ public:
             && file.write(appSettingsJson(settings)) > 0;
     }
 
-    static QVariantMap readSettings(const QString &dataDirectory)
+    // The controller's files below the folder, a temporary one when none is named.
+    explicit MainWindowHarness(const QString &dataDirectory = QString())
     {
-        QFile file(dataDirectory + QStringLiteral("/settings/appSettings.json"));
-        if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-            return {};
-        return QJsonDocument::fromJson(file.readAll()).object().toVariantMap();
-    }
-
-    explicit MainWindowHarness(Controller controller, const QString &dataDirectory = QString())
-    {
+        const QString base = dataDirectory.isEmpty() ? m_dataDir.path() : dataDirectory;
+        QDir().mkpath(base + QStringLiteral("/capture"));
         m_view = std::make_unique<Viewutil>();
-        if (controller == Controller::Real) {
-            const QString base = dataDirectory.isEmpty() ? m_dataDir.path() : dataDirectory;
-            ControlutilPaths paths;
-            paths.settingsDirectory = base + QStringLiteral("/settings");
-            paths.captureDirectory = base + QStringLiteral("/capture");
-            paths.fallbackCaptureDirectory = base + QStringLiteral("/documents");
-            QDir().mkpath(paths.captureDirectory);
-            m_control = std::make_unique<Controlutil>(m_view.get(), paths);
-        }
+        m_control = std::make_unique<Controlutil>(
+            m_view.get(), ControlutilPaths{base + QStringLiteral("/settings"), base + QStringLiteral("/capture"),
+                                           base + QStringLiteral("/documents")});
         m_engine = std::make_unique<QQmlApplicationEngine>();
         m_engine->rootContext()->setContextProperty(QStringLiteral("viewutil"), m_view.get());
-        if (m_control)
-            m_engine->rootContext()->setContextProperty(QStringLiteral("controlutil"), m_control.get());
+        m_engine->rootContext()->setContextProperty(QStringLiteral("controlutil"), m_control.get());
     }
 
     ~MainWindowHarness()
@@ -84,8 +68,6 @@ public:
 
     Viewutil *view() const { return m_view.get(); }
     Controlutil *control() const { return m_control.get(); }
-    QQmlApplicationEngine *engine() const { return m_engine.get(); }
-    QString dataDirectory() const { return m_dataDir.path(); }
 
     QQuickWindow *window() const
     {
@@ -170,26 +152,6 @@ public:
         return true;
     }
 
-    static QString spinBoxText(QQuickItem *box)
-    {
-        auto *input = box->property("contentItem").value<QQuickItem *>();
-        return input ? input->property("text").toString() : QString();
-    }
-
-    // The rows of a CustomListView, in order.
-    QStringList rows(const char *listName) const
-    {
-        QStringList out;
-        QQuickItem *list = item(listName);
-        auto *model = list ? qobject_cast<QAbstractItemModel *>(list->property("nmeaModel").value<QObject *>()) : nullptr;
-        if (!model)
-            return out;
-        const int textRole = model->roleNames().key("text", -1);
-        for (int i = 0; i < model->rowCount(); ++i)
-            out << model->data(model->index(i, 0), textRole).toString();
-        return out;
-    }
-
     // Opens the Settings window with the settings button, as the operator does.
     QQuickWindow *openSettings() const
     {
@@ -203,12 +165,6 @@ public:
     {
         QQuickWindow *msgWin = subWindow("msgWin");
         return msgWin && msgWin->isVisible() ? msgWin->property("message").toString() : QString();
-    }
-
-    void closeErrorWindow() const
-    {
-        if (QQuickWindow *msgWin = subWindow("msgWin"))
-            msgWin->close();
     }
 
 private:

@@ -1,10 +1,8 @@
 #pragma once
 
 #include <QByteArray>
-#include <QCoreApplication>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QTest>
 
 // Gives the test process a fresh HOME and XDG folders inside a temporary
 // directory, with QStandardPaths in test mode, before the application object
@@ -30,18 +28,3 @@ public:
 private:
     QTemporaryDir m_dir;
 };
-
-// main() for a test object that must run under a TempHome, with the
-// organisation and application names the program sets at start-up.
-#define QCX_TEMP_HOME_TEST_MAIN(TestObject)                                          \
-    int main(int argc, char *argv[])                                                 \
-    {                                                                                \
-        TempHome home;                                                               \
-        if (!home.isValid())                                                         \
-            return 1;                                                                \
-        QCoreApplication app(argc, argv);                                            \
-        app.setOrganizationName(QStringLiteral("vestranautic"));                     \
-        app.setApplicationName(QStringLiteral("QuaycastTool"));                      \
-        TestObject test;                                                             \
-        return QTest::qExec(&test, argc, argv);                                      \
-    }
