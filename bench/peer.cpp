@@ -20,7 +20,7 @@
 //       Joins, prints READY, and time-stamps datagrams (kernel receive time)
 //       until SECONDS, MAX-COUNT datagrams or, after the first, IDLE-MS
 //       without one. Then a line each, <microseconds since the first>
-//       <source address> <source port> <hex payload>, and
+//       <hex payload>, and
 //       END <count> <CLOCK_REALTIME microseconds of the first>.
 //   qcx_peer count GROUP PORT LOCAL-ADDR [GROUPS]
 //       The bare receiver: GROUPS sockets (default receive buffer) from
@@ -319,7 +319,6 @@ int runRecv(int argc, char **argv)
     struct Datagram
     {
         long long nanos;
-        sockaddr_in from;
         std::string payload;
     };
     std::vector<Datagram> got;
@@ -330,12 +329,10 @@ int runRecv(int argc, char **argv)
         const long long idleEnd = idleMs > 0 && !got.empty() ? monotonicNanos() + idleMs * 1000000LL : deadline;
         if (!readable(fd, std::min(deadline, idleEnd)))
             break;
-        Datagram datagram{-1, {}, {}};
+        Datagram datagram{-1, {}};
         iovec io{buffer, sizeof buffer};
         char control[256];
         msghdr message{};
-        message.msg_name = &datagram.from;
-        message.msg_namelen = sizeof datagram.from;
         message.msg_iov = &io;
         message.msg_iovlen = 1;
         message.msg_control = control;
@@ -356,9 +353,7 @@ int runRecv(int argc, char **argv)
     close(fd);
     const long long first = got.empty() ? 0 : got.front().nanos;
     for (const Datagram &datagram : got) {
-        char fromText[INET_ADDRSTRLEN] = {};
-        inet_ntop(AF_INET, &datagram.from.sin_addr, fromText, sizeof fromText);
-        std::printf("%lld %s %u ", (datagram.nanos - first) / 1000, fromText, ntohs(datagram.from.sin_port));
+        std::printf("%lld ", (datagram.nanos - first) / 1000);
         for (const char byte : datagram.payload)
             std::printf("%02x", static_cast<unsigned char>(byte));
         std::printf("\n");

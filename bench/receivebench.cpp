@@ -47,10 +47,9 @@ int runCoreReceiverRole(const QStringList &args)
     if (args.size() != 2)
         return 2;
     startApplicationLog(false);
-    QTemporaryDir dir;
-    const QString captureDirectory = dir.path() + QStringLiteral("/capture");
-    Viewutil view;
-    Controlutil control(&view, pathsIn(dir.path()));
+    Core core;
+    Viewutil &view = core.view;
+    const QString captureDirectory = core.dir.path() + QStringLiteral("/capture");
     emit view.sendLoadAppSettings();
     view.setMrIncludeDateTimeInNmeaFileStatus(true);
     view.setMrRxTimeout(3);
@@ -62,10 +61,7 @@ int runCoreReceiverRole(const QStringList &args)
             ++delivered;
     });
 
-    view.setMrGrpIpAddress(args.at(0));
-    view.setMrGrpPortNumber(args.at(1));
-    view.setMrConnectionToggle(QStringLiteral("connect"));
-    if (view.mrConnectionStatus() != QLatin1String("Connected")) {
+    if (!core.connectReceiver(args.at(0), args.at(1))) {
         std::fprintf(stderr, "qcx_bench core receiver: not connected\n");
         return 2;
     }
@@ -247,9 +243,7 @@ Flow measureReceiver(const BenchSetup &setup, const QString &receiver, int rate,
 bool writeFramedDatagrams(const QString &path)
 {
     const std::vector<std::string> sentences = mixedSentences();
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
+    QList<QByteArray> datagrams;
     int k = 1;
     for (int i = 0, lines = 0; lines < 4 * 999; ++i) {
         QByteArray datagram;
@@ -260,23 +254,19 @@ bool writeFramedDatagrams(const QString &path)
             datagram += line == 0 ? one : one.sliced(6);
             k = Iec450::nextLineCount(k);
         }
-        if (!writeDatagram(file, datagram))
-            return false;
+        datagrams << datagram;
     }
-    return k == 1;
+    return k == 1 && writeDatagrams(path, datagrams);
 }
 
 QString receiverTitle(const QString &receiver)
 {
-    if (receiver == QLatin1String("bare"))
-        return QStringLiteral("bare recvfrom loop");
-    if (receiver == QLatin1String("core"))
-        return QStringLiteral("core (no QML)");
-    if (receiver == QLatin1String("qcx"))
-        return QStringLiteral("qcx listen --capture, plain to a file");
-    if (receiver == QLatin1String("qcx-json"))
-        return QStringLiteral("qcx listen --capture --json, to a file");
-    return QStringLiteral("whole program");
+    static const QMap<QString, QString> titles{
+        {QStringLiteral("bare"), QStringLiteral("bare recvfrom loop")},
+        {QStringLiteral("core"), QStringLiteral("core (no QML)")},
+        {QStringLiteral("qcx"), QStringLiteral("qcx listen --capture, plain to a file")},
+        {QStringLiteral("qcx-json"), QStringLiteral("qcx listen --capture --json, to a file")}};
+    return titles.value(receiver, QStringLiteral("whole program"));
 }
 
 QString millis(double value, bool shown)
