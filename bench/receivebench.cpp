@@ -66,21 +66,9 @@ int runCoreReceiverRole(const QStringList &args)
         return 2;
     }
 
-    LagProbe lag;
-    CommandChannel channel([&](const QByteArray &command) {
-        if (command == "reset") {
-            delivered = 0;
-            lag.start();
-            CommandChannel::reply("ok");
-        } else if (command == "count") {
-            CommandChannel::reply("count n=" + QByteArray::number(delivered));
-        } else if (command == "stats") {
-            CommandChannel::reply("stats delivered=" + QByteArray::number(delivered) + " file_lines="
-                                  + QByteArray::number(countLines(onlyFileIn(captureDirectory))) + ' '
-                                  + lagFields(lag.samplesMs()));
-        }
+    return serveReceiver([&] { return delivered; }, [&] { delivered = 0; }, [&] {
+        return "file_lines=" + QByteArray::number(countLines(onlyFileIn(captureDirectory)));
     });
-    return channel.serve();
 }
 
 int runAppReceiverRole(const QStringList &args)
@@ -130,25 +118,20 @@ int runAppReceiverRole(const QStringList &args)
         for (int row = first; row <= last; ++row)
             delivered += isPeerSentence(model->data(model->index(row, 0), textRole).toString());
     });
-    LagProbe lag;
-    CommandChannel channel([&](const QByteArray &command) {
-        if (command == "reset") {
-            delivered = 0;
-            frameMs.clear();
-            lag.start();
-            CommandChannel::reply("ok");
-        } else if (command == "count") {
-            CommandChannel::reply("count n=" + QByteArray::number(delivered));
-        } else if (command == "stats") {
-            const int rows = model->rowCount();
-            CommandChannel::reply("stats delivered=" + QByteArray::number(delivered) + " rows="
-                                  + QByteArray::number(rows) + " file_lines="
-                                  + QByteArray::number(record ? countLines(onlyFileIn(captureDirectory)) : 0) + ' '
-                                  + lagFields(lag.samplesMs()) + " frames=" + QByteArray::number(qulonglong(frameMs.size()))
-                                  + " frame_p50=" + QByteArray::number(quantile(frameMs, 0.5), 'f', 2)
-                                  + " frame_p99=" + QByteArray::number(quantile(frameMs, 0.99), 'f', 2)
-                                  + " frame_max=" + QByteArray::number(quantile(frameMs, 1.0), 'f', 2));
-        } else if (command == "mem") {
+    const auto reset = [&] {
+        delivered = 0;
+        frameMs.clear();
+    };
+    const auto stats = [&] {
+        return "rows=" + QByteArray::number(model->rowCount()) + " file_lines="
+            + QByteArray::number(record ? countLines(onlyFileIn(captureDirectory)) : 0)
+            + " frames=" + QByteArray::number(qulonglong(frameMs.size()))
+            + " frame_p50=" + QByteArray::number(quantile(frameMs, 0.5), 'f', 2)
+            + " frame_p99=" + QByteArray::number(quantile(frameMs, 0.99), 'f', 2)
+            + " frame_max=" + QByteArray::number(quantile(frameMs, 1.0), 'f', 2);
+    };
+    return serveReceiver([&] { return delivered; }, reset, stats, [&](const QByteArray &command) {
+        if (command == "mem") {
             QQuickItem *listView = MainWindowHarness::findItem(list, QStringLiteral("nmeaListView"));
             auto *content = listView ? listView->property("contentItem").value<QQuickItem *>() : nullptr;
             CommandChannel::reply("mem rss=" + QByteArray::number(residentBytes()) + " heap="
@@ -171,7 +154,6 @@ int runAppReceiverRole(const QStringList &args)
                                   + " rows=" + QByteArray::number(model->rowCount()));
         }
     });
-    return channel.serve();
 }
 
 // ---------------------------------------------------------------------------

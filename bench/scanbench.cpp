@@ -69,25 +69,15 @@ int runScanReceiverRole(const QStringList &args)
         std::fprintf(stderr, "qcx_bench scan: not scanning: %s\n", qPrintable(main->errorShown()));
         return 2;
     }
-    LagProbe lag;
-    CommandChannel channel([&](const QByteArray &command) {
-        if (command == "reset") {
-            lag.start();
-            CommandChannel::reply("ok");
-        } else if (command == "count") {
-            CommandChannel::reply("count n=" + QByteArray::number(scannedLines(scan)));
-        } else if (command == "stats") {
-            qint64 lost = 0;
-            for (const ScanReport::Group &group : scan->scan()->report().groups) {
-                for (const ScanReport::Source &source : group.sources)
-                    lost += source.counts.lost;
-            }
-            CommandChannel::reply("stats delivered=" + QByteArray::number(scannedLines(scan)) + " rows="
-                                  + QByteArray::number(scan->rowCount()) + " tag_lost=" + QByteArray::number(lost)
-                                  + " join_ms=" + QByteArray::number(joinMs, 'f', 1) + ' ' + lagFields(lag.samplesMs()));
+    return serveReceiver([&] { return scannedLines(scan); }, [] {}, [&] {
+        qint64 lost = 0;
+        for (const ScanReport::Group &group : scan->scan()->report().groups) {
+            for (const ScanReport::Source &source : group.sources)
+                lost += source.counts.lost;
         }
+        return "rows=" + QByteArray::number(scan->rowCount()) + " tag_lost=" + QByteArray::number(lost)
+            + " join_ms=" + QByteArray::number(joinMs, 'f', 1);
     });
-    return channel.serve();
 }
 
 bool runScanBench(const BenchSetup &setup)

@@ -111,18 +111,11 @@ public:
             if (!view()->mrNmeaSentence().trimmed().isEmpty())
                 ++received;
         });
-        return check(m_main->load(), "load the main window")
-            && check(MainWindowHarness::typeInto(page("grpIpTextField"), kGroup)
-                         && MainWindowHarness::typeInto(page("grpPortTextField"), QString::number(kPort))
-                         && MainWindowHarness::click(page("connectBtn")) && connected(),
-                     "connect");
+        return check(m_main->load(), "load the main window") && check(m_main->connectReceiver(kGroup, kPort), "connect");
     }
 
     bool connected() const { return m_main->view()->mrConnectionStatus() == QLatin1String("Connected"); }
-    QQuickItem *page(const char *name) const
-    {
-        return MainWindowHarness::findItem(m_main->item("recvTab"), QLatin1String(name));
-    }
+    QQuickItem *page(const char *name) const { return m_main->receiverItem(name); }
     Viewutil *view() const { return m_main->view(); }
 
     int rowCount() const
