@@ -365,12 +365,19 @@ private:
     std::vector<double> m_samples;
 };
 
+// "COUNT=n NAME_p50=.. NAME_p99=.. NAME_max=.." of the values.
+inline QByteArray quantileFields(const QByteArray &count, const QByteArray &name, const std::vector<double> &values,
+                                 int decimals)
+{
+    QByteArray fields = count + '=' + QByteArray::number(qulonglong(values.size()));
+    for (const auto &[suffix, q] : {std::pair("_p50=", 0.5), std::pair("_p99=", 0.99), std::pair("_max=", 1.0)})
+        fields += ' ' + name + suffix + QByteArray::number(quantile(values, q), 'f', decimals);
+    return fields;
+}
+
 inline QByteArray lagFields(const std::vector<double> &samplesMs)
 {
-    return QByteArray("lag_n=") + QByteArray::number(qulonglong(samplesMs.size())) + " lag_p50="
-        + QByteArray::number(quantile(samplesMs, 0.5), 'f', 3) + " lag_p99="
-        + QByteArray::number(quantile(samplesMs, 0.99), 'f', 3) + " lag_max="
-        + QByteArray::number(quantile(samplesMs, 1.0), 'f', 3);
+    return quantileFields("lag_n", "lag", samplesMs, 3);
 }
 
 // The two hosts of every bench program: it runs in H, its peer in P0.
@@ -408,13 +415,15 @@ public:
         return m_process.waitForStarted(10000);
     }
 
-    // A receiving peer, once it has joined the group.
-    bool startReceiver(const QString &ns, const QString &group, quint16 port, const QString &local, int count,
-                       int timeoutMs)
+    // A receiving peer in P0, once it has joined the group; idleMs 0 waits
+    // for the count or the time.
+    bool startReceiver(const QString &group, quint16 port, int count, int timeoutMs, int idleMs = 0)
     {
-        return start(ns, {QStringLiteral("recv"), group, QString::number(port), local,
-                          QString::number((timeoutMs + 999) / 1000), QString::number(count)})
-            && waitLine("READY", 5000);
+        QStringList arguments{QStringLiteral("recv"), group, QString::number(port), kPeerAddress,
+                              QString::number((timeoutMs + 999) / 1000), QString::number(count)};
+        if (idleMs > 0)
+            arguments << QString::number(idleMs);
+        return start(Lab::peer(0), arguments) && waitLine("READY", 10000);
     }
 
     // A blast from P0 (see blast() below).

@@ -165,19 +165,15 @@ int joinGroup(const Target &target, bool timestamps)
 // Waits for a datagram until the monotonic time; false when none came.
 bool readable(int fd, long long until)
 {
-    for (;;) {
-        const long long left = until - monotonicNanos();
-        if (left <= 0)
-            return false;
-        pollfd pfd{fd, POLLIN, 0};
+    pollfd pfd{fd, POLLIN, 0};
+    for (long long left; (left = until - monotonicNanos()) > 0;) {
         const int ready = poll(&pfd, 1, static_cast<int>((left + 999999) / 1000000));
-        if (ready > 0)
-            return true;
-        if (ready == 0)
-            return false;
+        if (ready >= 0)
+            return ready > 0;
         if (errno != EINTR)
             fail("poll");
     }
+    return false;
 }
 
 // Datagrams as the benchmark wrote them: each after its length in two bytes.

@@ -124,11 +124,8 @@ int runAppReceiverRole(const QStringList &args)
     };
     const auto stats = [&] {
         return "rows=" + QByteArray::number(model->rowCount()) + " file_lines="
-            + QByteArray::number(record ? countLines(onlyFileIn(captureDirectory)) : 0)
-            + " frames=" + QByteArray::number(qulonglong(frameMs.size()))
-            + " frame_p50=" + QByteArray::number(quantile(frameMs, 0.5), 'f', 2)
-            + " frame_p99=" + QByteArray::number(quantile(frameMs, 0.99), 'f', 2)
-            + " frame_max=" + QByteArray::number(quantile(frameMs, 1.0), 'f', 2);
+            + QByteArray::number(record ? countLines(onlyFileIn(captureDirectory)) : 0) + ' '
+            + quantileFields("frames", "frame", frameMs, 2);
     };
     return serveReceiver([&] { return delivered; }, reset, stats, [&](const QByteArray &command) {
         if (command == "mem") {

@@ -500,7 +500,7 @@ void vanishUnderSender()
     // Back: a new start puts sentences on the wire again, counted from 0.
     check(eth0(QStringLiteral("add")), QStringLiteral("restore eth0: ") + hosts->lab.error());
     Peer peer;
-    check(peer.startReceiver(Lab::peer(0), kGroup, port, Bench::kPeerAddress, 3, 10000), "start the receiving peer");
+    check(peer.startReceiver(kGroup, port, 3, 10000), "start the receiving peer");
     view.setMsConnectionToggle(QStringLiteral("start"));
     check(peer.waitFinished(10000) && peer.datagrams().size() == 3
               && peer.datagrams().first().payload == view.msHeadingNmeaSentence().toLatin1(),
@@ -566,7 +566,7 @@ QString stepTicks()
         const int intervalMs = tenths * 100;
         const int count = 10000 / intervalMs + 1;
         Peer peer;
-        if (!check(peer.startReceiver(Lab::peer(0), kGroup, kPort, Bench::kPeerAddress, count, 20000), "start the peer"))
+        if (!check(peer.startReceiver(kGroup, kPort, count, 20000), "start the peer"))
             break;
         view.setMsTxInterval(tenths);
         view.setMsConnectionToggle(QStringLiteral("start"));

@@ -85,10 +85,7 @@ int runSenderRole(const QStringList &args, bool wholeProgram)
             view->setMsConnectionToggle(QStringLiteral("stop"));
         CommandChannel::reply("done start_rt_us=" + QByteArray::number(startRealtime / 1000) + " echoes="
                               + QByteArray::number(echoes) + " counted=" + view->msTotalSentencesSent().toLatin1()
-                              + " ticks=" + QByteArray::number(qulonglong(tickMs.size())) + " tick_p50="
-                              + QByteArray::number(quantile(tickMs, 0.5), 'f', 2) + " tick_p99="
-                              + QByteArray::number(quantile(tickMs, 0.99), 'f', 2) + " tick_max="
-                              + QByteArray::number(quantile(tickMs, 1.0), 'f', 2) + ' ' + lagFields(lag.samplesMs()));
+                              + ' ' + quantileFields("ticks", "tick", tickMs, 2) + ' ' + lagFields(lag.samplesMs()));
     });
 
     CommandChannel channel([&](const QByteArray &command) {
@@ -134,14 +131,10 @@ Stamps parseStamps(const QByteArray &output)
 
 bool startStamp(Peer &peer, const BenchSetup &setup, int seconds, int maxCount)
 {
-    if (!peer.start(Lab::peer(0),
-                    {QStringLiteral("recv"), setup.group, QString::number(setup.port), kPeerAddress,
-                     QString::number(seconds), QString::number(maxCount), QStringLiteral("3000")})
-        || !peer.waitLine("READY", 10000)) {
-        std::fprintf(stderr, "qcx_bench: time-stamping peer failed: %s\n", qPrintable(peer.errorOutput()));
-        return false;
-    }
-    return true;
+    if (peer.startReceiver(setup.group, setup.port, maxCount, seconds * 1000, 3000))
+        return true;
+    std::fprintf(stderr, "qcx_bench: time-stamping peer failed: %s\n", qPrintable(peer.errorOutput()));
+    return false;
 }
 
 QByteArray runSender(const BenchSetup &setup, bool wholeProgram, int interval, int listSize, int runMs)
