@@ -77,10 +77,10 @@ QByteArray numbered(const char *tag, int number)
     return QByteArray("$QC") + tag + ',' + QByteArray::number(number).rightJustified(6, '0') + "*00";
 }
 
-bool peerSends(const QString &ns, const QString &from, quint16 port, const QList<QByteArray> &payloads)
+bool peerSends(const QList<QByteArray> &payloads)
 {
     Peer peer;
-    return peer.startSender(ns, kGroup, port, from, payloads, 0, 1) && peer.waitFinished(20000);
+    return peer.startSender(Lab::peer(0), kGroup, kPort, Bench::kPeerAddress, payloads, 0, 1) && peer.waitFinished(20000);
 }
 
 // RATE lines a second for SECONDS from the peer (Bench::blast); the lines
@@ -210,7 +210,7 @@ QString stepFlood()
         before = delivered.size();
         QTest::qWait(500);
     }
-    check(peerSends(Lab::peer(0), Bench::kPeerAddress, kPort, {"$QCEND,1*00"}), "send the closing sentence");
+    check(peerSends({"$QCEND,1*00"}), "send the closing sentence");
     check(QTest::qWaitFor([&] { return !delivered.isEmpty() && delivered.last() == QLatin1String("$QCEND,1*00"); }, 10000),
           "the sentence after the flood arrives");
     check(program.connected(), "still connected");
@@ -419,15 +419,16 @@ void vanishUnderReceiver()
     view.setMrRxTimeout(1);
     if (!check(core.connectReceiver(kGroup, QString::number(kPort)), "receiver connects"))
         return;
-    const QString before = QString::fromLatin1(numbered("BFR", 1));
-    check(peerSends(Lab::peer(0), Bench::kPeerAddress, kPort, {numbered("BFR", 1)})
-              && QTest::qWaitFor([&] { return view.mrNmeaSentence() == before; }, 5000),
-          "a sentence arrives before");
+    const auto arrives = [&](const char *tag) {
+        return peerSends({numbered(tag, 1)})
+            && QTest::qWaitFor([&] { return view.mrNmeaSentence() == QLatin1String(numbered(tag, 1)); }, 5000);
+    };
+    check(arrives("BFR"), "a sentence arrives before");
     watch.take();
 
     // Down: nothing arrives, and the receive time-out says so, every second.
     check(eth0(QStringLiteral("down")), "take eth0 down");
-    peerSends(Lab::peer(0), Bench::kPeerAddress, kPort, {numbered("DWN", 1)});
+    peerSends({numbered("DWN", 1)});
     QTest::qWait(2500);
     const QString seen = watch.take().join(QLatin1Char('\n'));
     check(seen.contains(QLatin1String("mr sentence: No NMEA Data Received From Multicast Source"))
@@ -457,10 +458,7 @@ void vanishUnderReceiver()
     // Back: a new connect works and sentences arrive again.
     check(eth0(QStringLiteral("add")), QStringLiteral("restore eth0: ") + hosts->lab.error());
     check(core.connectReceiver(kGroup, QString::number(kPort)) && joined(kGroup), "reconnect after eth0 is back");
-    const QString after = QString::fromLatin1(numbered("AFT", 1));
-    check(peerSends(Lab::peer(0), Bench::kPeerAddress, kPort, {numbered("AFT", 1)})
-              && QTest::qWaitFor([&] { return view.mrNmeaSentence() == after; }, 5000),
-          "a sentence arrives after");
+    check(arrives("AFT"), "a sentence arrives after");
     view.setMrConnectionToggle(QStringLiteral("disconnect"));
 }
 
