@@ -33,6 +33,29 @@ int runScanReceiverRole(const QStringList &args);
 int runSenderRole(const QStringList &args, bool wholeProgram);
 int runStartupRole(int argc, char **argv);
 
+// A receiver role's answers to measureRole(): "reset" starts the count and
+// the lag probe anew, "count" and "stats" tell them; more takes the rest.
+inline int serveReceiver(const std::function<qint64()> &count, const std::function<void()> &reset,
+                         const std::function<QByteArray()> &stats, const Bench::CommandChannel::Handler &more = {})
+{
+    Bench::LagProbe lag;
+    Bench::CommandChannel channel([&](const QByteArray &command) {
+        if (command == "reset") {
+            reset();
+            lag.start();
+            Bench::CommandChannel::reply("ok");
+        } else if (command == "count") {
+            Bench::CommandChannel::reply("count n=" + QByteArray::number(count()));
+        } else if (command == "stats") {
+            Bench::CommandChannel::reply("stats delivered=" + QByteArray::number(count()) + ' ' + stats() + ' '
+                                         + Bench::lagFields(lag.samplesMs()));
+        } else if (more) {
+            more(command);
+        }
+    });
+    return channel.serve();
+}
+
 // Starts this program again in a role ("--role NAME ARGS...") and waits for its "ready".
 inline bool startRole(Bench::Child &child, const BenchSetup &setup, const QStringList &roleAndArgs)
 {

@@ -16,6 +16,7 @@
 #include <QSocketNotifier>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <QTimer>
 
@@ -31,6 +32,7 @@
 #include "controlutil.h"
 #include "logutil.h"
 #include "netlab.h"
+#include "viewutil.h"
 
 namespace Bench {
 
@@ -66,12 +68,22 @@ inline double processCpuSeconds(qint64 pid)
     return (fields.at(11).toDouble() + fields.at(12).toDouble()) / ticks;
 }
 
-// One datagram of a file for the peer's --datagrams=FILE: its length in
-// two bytes (little-endian), then its bytes.
-inline bool writeDatagram(QFile &file, const QByteArray &datagram)
+// Datagrams for the peer's send and --datagrams=FILE: each after its length
+// in two bytes (little-endian).
+inline bool writeDatagrams(QFile &file, const QList<QByteArray> &datagrams)
 {
-    const char size[2] = {char(datagram.size() & 0xff), char((datagram.size() >> 8) & 0xff)};
-    return datagram.size() <= 0xffff && file.write(size, 2) == 2 && file.write(datagram) == datagram.size();
+    for (const QByteArray &datagram : datagrams) {
+        const char size[2] = {char(datagram.size() & 0xff), char((datagram.size() >> 8) & 0xff)};
+        if (datagram.size() > 0xffff || file.write(size, 2) != 2 || file.write(datagram) != datagram.size())
+            return false;
+    }
+    return file.flush();
+}
+
+inline bool writeDatagrams(const QString &path, const QList<QByteArray> &datagrams)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && writeDatagrams(file, datagrams);
 }
 
 // The program's log where the real program has it, below the config folder
@@ -90,6 +102,35 @@ inline ControlutilPaths pathsIn(const QString &dir)
 {
     return {dir + QStringLiteral("/settings"), dir + QStringLiteral("/capture"), dir + QStringLiteral("/documents")};
 }
+
+// The view model and the controller as main() makes them, without the
+// window; their files in a temporary folder unless one is given.
+struct Core
+{
+    explicit Core(const QString &folder = QString())
+        : control(&view, pathsIn(folder.isEmpty() ? dir.path() : folder))
+    {
+    }
+
+    // What the receiver's "Connect" does with the group typed in.
+    bool connectReceiver(const QString &group, const QString &port)
+    {
+        view.setMrGrpIpAddress(group);
+        view.setMrGrpPortNumber(port);
+        view.setMrConnectionToggle(QStringLiteral("connect"));
+        return view.mrConnectionStatus() == QLatin1String("Connected");
+    }
+
+    void aimSender(const QString &group, const QString &port)
+    {
+        view.setMsGrpIpAddress(group);
+        view.setMsGrpPortNumber(port);
+    }
+
+    QTemporaryDir dir;
+    Viewutil view;
+    Controlutil control;
+};
 
 inline QString onlyFileIn(const QString &dir)
 {
@@ -324,12 +365,19 @@ private:
     std::vector<double> m_samples;
 };
 
+// "COUNT=n NAME_p50=.. NAME_p99=.. NAME_max=.." of the values.
+inline QByteArray quantileFields(const QByteArray &count, const QByteArray &name, const std::vector<double> &values,
+                                 int decimals)
+{
+    QByteArray fields = count + '=' + QByteArray::number(qulonglong(values.size()));
+    for (const auto &[suffix, q] : {std::pair("_p50=", 0.5), std::pair("_p99=", 0.99), std::pair("_max=", 1.0)})
+        fields += ' ' + name + suffix + QByteArray::number(quantile(values, q), 'f', decimals);
+    return fields;
+}
+
 inline QByteArray lagFields(const std::vector<double> &samplesMs)
 {
-    return QByteArray("lag_n=") + QByteArray::number(qulonglong(samplesMs.size())) + " lag_p50="
-        + QByteArray::number(quantile(samplesMs, 0.5), 'f', 3) + " lag_p99="
-        + QByteArray::number(quantile(samplesMs, 0.99), 'f', 3) + " lag_max="
-        + QByteArray::number(quantile(samplesMs, 1.0), 'f', 3);
+    return quantileFields("lag_n", "lag", samplesMs, 3);
 }
 
 // The two hosts of every bench program: it runs in H, its peer in P0.
@@ -367,13 +415,15 @@ public:
         return m_process.waitForStarted(10000);
     }
 
-    // A receiving peer, once it has joined the group.
-    bool startReceiver(const QString &ns, const QString &group, quint16 port, const QString &local, int count,
-                       int timeoutMs)
+    // A receiving peer in P0, once it has joined the group; idleMs 0 waits
+    // for the count or the time.
+    bool startReceiver(const QString &group, quint16 port, int count, int timeoutMs, int idleMs = 0)
     {
-        return start(ns, {QStringLiteral("recv"), group, QString::number(port), local,
-                          QString::number((timeoutMs + 999) / 1000), QString::number(count)})
-            && waitLine("READY", 5000);
+        QStringList arguments{QStringLiteral("recv"), group, QString::number(port), kPeerAddress,
+                              QString::number((timeoutMs + 999) / 1000), QString::number(count)};
+        if (idleMs > 0)
+            arguments << QString::number(idleMs);
+        return start(Lab::peer(0), arguments) && waitLine("READY", 10000);
     }
 
     // A blast from P0 (see blast() below).
@@ -387,10 +437,7 @@ public:
                      const QList<QByteArray> &payloads, int delayMs = 0, int gapMs = 0, int rounds = 1,
                      int intervalMs = 1)
     {
-        bool written = m_datagrams.open();
-        for (const QByteArray &payload : payloads)
-            written = written && writeDatagram(m_datagrams, payload);
-        return written && m_datagrams.flush()
+        return m_datagrams.open() && writeDatagrams(m_datagrams, payloads)
             && start(ns, {QStringLiteral("send"), group, QString::number(port), local, m_datagrams.fileName(),
                           QString::number(delayMs), QString::number(gapMs), QString::number(rounds),
                           QString::number(intervalMs)});
@@ -421,8 +468,8 @@ public:
         QList<PeerDatagram> result;
         for (const QByteArray &line : m_output.split('\n')) {
             const QList<QByteArray> fields = line.split(' ');
-            if (fields.size() == 4)
-                result << PeerDatagram{fields.at(0).toLongLong(), QByteArray::fromHex(fields.at(3))};
+            if (fields.size() == 2)
+                result << PeerDatagram{fields.at(0).toLongLong(), QByteArray::fromHex(fields.at(1))};
         }
         return result;
     }

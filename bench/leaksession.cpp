@@ -64,9 +64,7 @@ int main(int argc, char *argv[])
         MainWindowHarness program(home.path() + QStringLiteral("/data"));
         if (!step(program.load(), "load the main window"))
             return 2;
-        auto page = [&](const char *name) {
-            return MainWindowHarness::findItem(program.item("recvTab"), QLatin1String(name));
-        };
+        const auto page = [&](const char *name) { return program.receiverItem(name); };
         Viewutil *view = program.view();
 
         bool ok = step(MainWindowHarness::typeInto(page("grpIpTextField"), kGroup), "type the group")

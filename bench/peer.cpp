@@ -20,7 +20,7 @@
 //       Joins, prints READY, and time-stamps datagrams (kernel receive time)
 //       until SECONDS, MAX-COUNT datagrams or, after the first, IDLE-MS
 //       without one. Then a line each, <microseconds since the first>
-//       <source address> <source port> <hex payload>, and
+//       <hex payload>, and
 //       END <count> <CLOCK_REALTIME microseconds of the first>.
 //   qcx_peer count GROUP PORT LOCAL-ADDR [GROUPS]
 //       The bare receiver: GROUPS sockets (default receive buffer) from
@@ -165,19 +165,15 @@ int joinGroup(const Target &target, bool timestamps)
 // Waits for a datagram until the monotonic time; false when none came.
 bool readable(int fd, long long until)
 {
-    for (;;) {
-        const long long left = until - monotonicNanos();
-        if (left <= 0)
-            return false;
-        pollfd pfd{fd, POLLIN, 0};
+    pollfd pfd{fd, POLLIN, 0};
+    for (long long left; (left = until - monotonicNanos()) > 0;) {
         const int ready = poll(&pfd, 1, static_cast<int>((left + 999999) / 1000000));
-        if (ready > 0)
-            return true;
-        if (ready == 0)
-            return false;
+        if (ready >= 0)
+            return ready > 0;
         if (errno != EINTR)
             fail("poll");
     }
+    return false;
 }
 
 // Datagrams as the benchmark wrote them: each after its length in two bytes.
@@ -319,7 +315,6 @@ int runRecv(int argc, char **argv)
     struct Datagram
     {
         long long nanos;
-        sockaddr_in from;
         std::string payload;
     };
     std::vector<Datagram> got;
@@ -330,12 +325,10 @@ int runRecv(int argc, char **argv)
         const long long idleEnd = idleMs > 0 && !got.empty() ? monotonicNanos() + idleMs * 1000000LL : deadline;
         if (!readable(fd, std::min(deadline, idleEnd)))
             break;
-        Datagram datagram{-1, {}, {}};
+        Datagram datagram{-1, {}};
         iovec io{buffer, sizeof buffer};
         char control[256];
         msghdr message{};
-        message.msg_name = &datagram.from;
-        message.msg_namelen = sizeof datagram.from;
         message.msg_iov = &io;
         message.msg_iovlen = 1;
         message.msg_control = control;
@@ -356,9 +349,7 @@ int runRecv(int argc, char **argv)
     close(fd);
     const long long first = got.empty() ? 0 : got.front().nanos;
     for (const Datagram &datagram : got) {
-        char fromText[INET_ADDRSTRLEN] = {};
-        inet_ntop(AF_INET, &datagram.from.sin_addr, fromText, sizeof fromText);
-        std::printf("%lld %s %u ", (datagram.nanos - first) / 1000, fromText, ntohs(datagram.from.sin_port));
+        std::printf("%lld ", (datagram.nanos - first) / 1000);
         for (const char byte : datagram.payload)
             std::printf("%02x", static_cast<unsigned char>(byte));
         std::printf("\n");

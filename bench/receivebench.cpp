@@ -47,10 +47,9 @@ int runCoreReceiverRole(const QStringList &args)
     if (args.size() != 2)
         return 2;
     startApplicationLog(false);
-    QTemporaryDir dir;
-    const QString captureDirectory = dir.path() + QStringLiteral("/capture");
-    Viewutil view;
-    Controlutil control(&view, pathsIn(dir.path()));
+    Core core;
+    Viewutil &view = core.view;
+    const QString captureDirectory = core.dir.path() + QStringLiteral("/capture");
     emit view.sendLoadAppSettings();
     view.setMrIncludeDateTimeInNmeaFileStatus(true);
     view.setMrRxTimeout(3);
@@ -62,29 +61,14 @@ int runCoreReceiverRole(const QStringList &args)
             ++delivered;
     });
 
-    view.setMrGrpIpAddress(args.at(0));
-    view.setMrGrpPortNumber(args.at(1));
-    view.setMrConnectionToggle(QStringLiteral("connect"));
-    if (view.mrConnectionStatus() != QLatin1String("Connected")) {
+    if (!core.connectReceiver(args.at(0), args.at(1))) {
         std::fprintf(stderr, "qcx_bench core receiver: not connected\n");
         return 2;
     }
 
-    LagProbe lag;
-    CommandChannel channel([&](const QByteArray &command) {
-        if (command == "reset") {
-            delivered = 0;
-            lag.start();
-            CommandChannel::reply("ok");
-        } else if (command == "count") {
-            CommandChannel::reply("count n=" + QByteArray::number(delivered));
-        } else if (command == "stats") {
-            CommandChannel::reply("stats delivered=" + QByteArray::number(delivered) + " file_lines="
-                                  + QByteArray::number(countLines(onlyFileIn(captureDirectory))) + ' '
-                                  + lagFields(lag.samplesMs()));
-        }
+    return serveReceiver([&] { return delivered; }, [&] { delivered = 0; }, [&] {
+        return "file_lines=" + QByteArray::number(countLines(onlyFileIn(captureDirectory)));
     });
-    return channel.serve();
 }
 
 int runAppReceiverRole(const QStringList &args)
@@ -134,25 +118,17 @@ int runAppReceiverRole(const QStringList &args)
         for (int row = first; row <= last; ++row)
             delivered += isPeerSentence(model->data(model->index(row, 0), textRole).toString());
     });
-    LagProbe lag;
-    CommandChannel channel([&](const QByteArray &command) {
-        if (command == "reset") {
-            delivered = 0;
-            frameMs.clear();
-            lag.start();
-            CommandChannel::reply("ok");
-        } else if (command == "count") {
-            CommandChannel::reply("count n=" + QByteArray::number(delivered));
-        } else if (command == "stats") {
-            const int rows = model->rowCount();
-            CommandChannel::reply("stats delivered=" + QByteArray::number(delivered) + " rows="
-                                  + QByteArray::number(rows) + " file_lines="
-                                  + QByteArray::number(record ? countLines(onlyFileIn(captureDirectory)) : 0) + ' '
-                                  + lagFields(lag.samplesMs()) + " frames=" + QByteArray::number(qulonglong(frameMs.size()))
-                                  + " frame_p50=" + QByteArray::number(quantile(frameMs, 0.5), 'f', 2)
-                                  + " frame_p99=" + QByteArray::number(quantile(frameMs, 0.99), 'f', 2)
-                                  + " frame_max=" + QByteArray::number(quantile(frameMs, 1.0), 'f', 2));
-        } else if (command == "mem") {
+    const auto reset = [&] {
+        delivered = 0;
+        frameMs.clear();
+    };
+    const auto stats = [&] {
+        return "rows=" + QByteArray::number(model->rowCount()) + " file_lines="
+            + QByteArray::number(record ? countLines(onlyFileIn(captureDirectory)) : 0) + ' '
+            + quantileFields("frames", "frame", frameMs, 2);
+    };
+    return serveReceiver([&] { return delivered; }, reset, stats, [&](const QByteArray &command) {
+        if (command == "mem") {
             QQuickItem *listView = MainWindowHarness::findItem(list, QStringLiteral("nmeaListView"));
             auto *content = listView ? listView->property("contentItem").value<QQuickItem *>() : nullptr;
             CommandChannel::reply("mem rss=" + QByteArray::number(residentBytes()) + " heap="
@@ -175,7 +151,6 @@ int runAppReceiverRole(const QStringList &args)
                                   + " rows=" + QByteArray::number(model->rowCount()));
         }
     });
-    return channel.serve();
 }
 
 // ---------------------------------------------------------------------------
@@ -247,9 +222,7 @@ Flow measureReceiver(const BenchSetup &setup, const QString &receiver, int rate,
 bool writeFramedDatagrams(const QString &path)
 {
     const std::vector<std::string> sentences = mixedSentences();
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
+    QList<QByteArray> datagrams;
     int k = 1;
     for (int i = 0, lines = 0; lines < 4 * 999; ++i) {
         QByteArray datagram;
@@ -260,23 +233,19 @@ bool writeFramedDatagrams(const QString &path)
             datagram += line == 0 ? one : one.sliced(6);
             k = Iec450::nextLineCount(k);
         }
-        if (!writeDatagram(file, datagram))
-            return false;
+        datagrams << datagram;
     }
-    return k == 1;
+    return k == 1 && writeDatagrams(path, datagrams);
 }
 
 QString receiverTitle(const QString &receiver)
 {
-    if (receiver == QLatin1String("bare"))
-        return QStringLiteral("bare recvfrom loop");
-    if (receiver == QLatin1String("core"))
-        return QStringLiteral("core (no QML)");
-    if (receiver == QLatin1String("qcx"))
-        return QStringLiteral("qcx listen --capture, plain to a file");
-    if (receiver == QLatin1String("qcx-json"))
-        return QStringLiteral("qcx listen --capture --json, to a file");
-    return QStringLiteral("whole program");
+    static const QMap<QString, QString> titles{
+        {QStringLiteral("bare"), QStringLiteral("bare recvfrom loop")},
+        {QStringLiteral("core"), QStringLiteral("core (no QML)")},
+        {QStringLiteral("qcx"), QStringLiteral("qcx listen --capture, plain to a file")},
+        {QStringLiteral("qcx-json"), QStringLiteral("qcx listen --capture --json, to a file")}};
+    return titles.value(receiver, QStringLiteral("whole program"));
 }
 
 QString millis(double value, bool shown)

@@ -6,7 +6,6 @@
 // alone in host A. Then the program scans all 64 reserved groups with no
 // traffic: how long joining them takes and what the idle scan costs.
 
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -40,17 +39,13 @@ bool writeScanDatagrams(const QString &path)
     static const char *const sentences[] = {"$HEHDT,271.4,T*2F", "!AIVDM,1,1,,A,13aG?P0P00PD;88MD5MTDww@2<0L,0*71",
                                             "$GPRMC,101530.00,A,5321.5012,N,00613.9913,E,12.1,271.4,140326,1.2,W,A*17",
                                             "$SDDPT,18.6,0.5,50.0*5A"};
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
+    QList<QByteArray> datagrams;
     for (int round = 0; round < 2 * 999; ++round) {
-        for (int group = 0; group < 16; ++group) {
-            const QString identity = round % 2 ? QStringLiteral("EI0002") : QStringLiteral("EI0001");
-            if (!writeDatagram(file, Iec450::sentenceDatagram(sentences[(round + group) % 4], identity, round / 2 + 1)))
-                return false;
-        }
+        const QString identity = round % 2 ? QStringLiteral("EI0002") : QStringLiteral("EI0001");
+        for (int group = 0; group < 16; ++group)
+            datagrams << Iec450::sentenceDatagram(sentences[(round + group) % 4], identity, round / 2 + 1);
     }
-    return file.flush();
+    return writeDatagrams(path, datagrams);
 }
 
 } // namespace
@@ -74,25 +69,15 @@ int runScanReceiverRole(const QStringList &args)
         std::fprintf(stderr, "qcx_bench scan: not scanning: %s\n", qPrintable(main->errorShown()));
         return 2;
     }
-    LagProbe lag;
-    CommandChannel channel([&](const QByteArray &command) {
-        if (command == "reset") {
-            lag.start();
-            CommandChannel::reply("ok");
-        } else if (command == "count") {
-            CommandChannel::reply("count n=" + QByteArray::number(scannedLines(scan)));
-        } else if (command == "stats") {
-            qint64 lost = 0;
-            for (const ScanReport::Group &group : scan->scan()->report().groups) {
-                for (const ScanReport::Source &source : group.sources)
-                    lost += source.counts.lost;
-            }
-            CommandChannel::reply("stats delivered=" + QByteArray::number(scannedLines(scan)) + " rows="
-                                  + QByteArray::number(scan->rowCount()) + " tag_lost=" + QByteArray::number(lost)
-                                  + " join_ms=" + QByteArray::number(joinMs, 'f', 1) + ' ' + lagFields(lag.samplesMs()));
+    return serveReceiver([&] { return scannedLines(scan); }, [] {}, [&] {
+        qint64 lost = 0;
+        for (const ScanReport::Group &group : scan->scan()->report().groups) {
+            for (const ScanReport::Source &source : group.sources)
+                lost += source.counts.lost;
         }
+        return "rows=" + QByteArray::number(scan->rowCount()) + " tag_lost=" + QByteArray::number(lost)
+            + " join_ms=" + QByteArray::number(joinMs, 'f', 1);
     });
-    return channel.serve();
 }
 
 bool runScanBench(const BenchSetup &setup)

@@ -77,10 +77,10 @@ QByteArray numbered(const char *tag, int number)
     return QByteArray("$QC") + tag + ',' + QByteArray::number(number).rightJustified(6, '0') + "*00";
 }
 
-bool peerSends(const QString &ns, const QString &from, quint16 port, const QList<QByteArray> &payloads)
+bool peerSends(const QList<QByteArray> &payloads)
 {
     Peer peer;
-    return peer.startSender(ns, kGroup, port, from, payloads, 0, 1) && peer.waitFinished(20000);
+    return peer.startSender(Lab::peer(0), kGroup, kPort, Bench::kPeerAddress, payloads, 0, 1) && peer.waitFinished(20000);
 }
 
 // RATE lines a second for SECONDS from the peer (Bench::blast); the lines
@@ -111,18 +111,11 @@ public:
             if (!view()->mrNmeaSentence().trimmed().isEmpty())
                 ++received;
         });
-        return check(m_main->load(), "load the main window")
-            && check(MainWindowHarness::typeInto(page("grpIpTextField"), kGroup)
-                         && MainWindowHarness::typeInto(page("grpPortTextField"), QString::number(kPort))
-                         && MainWindowHarness::click(page("connectBtn")) && connected(),
-                     "connect");
+        return check(m_main->load(), "load the main window") && check(m_main->connectReceiver(kGroup, kPort), "connect");
     }
 
     bool connected() const { return m_main->view()->mrConnectionStatus() == QLatin1String("Connected"); }
-    QQuickItem *page(const char *name) const
-    {
-        return MainWindowHarness::findItem(m_main->item("recvTab"), QLatin1String(name));
-    }
+    QQuickItem *page(const char *name) const { return m_main->receiverItem(name); }
     Viewutil *view() const { return m_main->view(); }
 
     int rowCount() const
@@ -217,7 +210,7 @@ QString stepFlood()
         before = delivered.size();
         QTest::qWait(500);
     }
-    check(peerSends(Lab::peer(0), Bench::kPeerAddress, kPort, {"$QCEND,1*00"}), "send the closing sentence");
+    check(peerSends({"$QCEND,1*00"}), "send the closing sentence");
     check(QTest::qWaitFor([&] { return !delivered.isEmpty() && delivered.last() == QLatin1String("$QCEND,1*00"); }, 10000),
           "the sentence after the flood arrives");
     check(program.connected(), "still connected");
@@ -380,18 +373,18 @@ class ViewWatch
 public:
     explicit ViewWatch(Viewutil *view)
     {
-        QObject::connect(view, &Viewutil::sendMrConnectionStatusChanged, &m_context,
-                         [this, view] { add(QStringLiteral("mr status: ") + view->mrConnectionStatus()); });
-        QObject::connect(view, &Viewutil::sendMrNmeaSentenceChanged, &m_context, [this, view] {
-            if (!view->mrNmeaSentence().isEmpty())
-                add(QStringLiteral("mr sentence: ") + view->mrNmeaSentence());
-        });
-        QObject::connect(view, &Viewutil::sendMrErrorMessageChanged, &m_context,
-                         [this, view] { add(QStringLiteral("mr error: ") + view->mrErrorMessage()); });
-        QObject::connect(view, &Viewutil::sendMrInfoMessageChanged, &m_context,
-                         [this, view] { add(QStringLiteral("mr info: ") + view->mrInfoMessage()); });
-        QObject::connect(view, &Viewutil::sendMsErrorMessageChanged, &m_context,
-                         [this, view] { add(QStringLiteral("ms error: ") + view->msErrorMessage()); });
+        const auto watch = [&](auto changed, QString (Viewutil::*value)() const, const char *what) {
+            QObject::connect(view, changed, &m_context, [this, view, value, what] {
+                // The list's clearing is no event.
+                if (value != &Viewutil::mrNmeaSentence || !view->mrNmeaSentence().isEmpty())
+                    add(QLatin1String(what) + (view->*value)());
+            });
+        };
+        watch(&Viewutil::sendMrConnectionStatusChanged, &Viewutil::mrConnectionStatus, "mr status: ");
+        watch(&Viewutil::sendMrNmeaSentenceChanged, &Viewutil::mrNmeaSentence, "mr sentence: ");
+        watch(&Viewutil::sendMrErrorMessageChanged, &Viewutil::mrErrorMessage, "mr error: ");
+        watch(&Viewutil::sendMrInfoMessageChanged, &Viewutil::mrInfoMessage, "mr info: ");
+        watch(&Viewutil::sendMsErrorMessageChanged, &Viewutil::msErrorMessage, "ms error: ");
     }
     QStringList take() { return std::exchange(m_events, {}); }
 
@@ -419,26 +412,23 @@ bool eth0(const QString &what)
 
 void vanishUnderReceiver()
 {
-    QTemporaryDir dir;
-    Viewutil view;
-    Controlutil control(&view, Bench::pathsIn(dir.path()));
+    Bench::Core core;
+    Viewutil &view = core.view;
     ViewWatch watch(&view);
     view.setMrAllowOsChooseIfaceStatus(false);
     view.setMrRxTimeout(1);
-    view.setMrGrpIpAddress(kGroup);
-    view.setMrGrpPortNumber(QString::number(kPort));
-    view.setMrConnectionToggle(QStringLiteral("connect"));
-    if (!check(view.mrConnectionStatus() == QLatin1String("Connected"), "receiver connects"))
+    if (!check(core.connectReceiver(kGroup, QString::number(kPort)), "receiver connects"))
         return;
-    const QString before = QString::fromLatin1(numbered("BFR", 1));
-    check(peerSends(Lab::peer(0), Bench::kPeerAddress, kPort, {numbered("BFR", 1)})
-              && QTest::qWaitFor([&] { return view.mrNmeaSentence() == before; }, 5000),
-          "a sentence arrives before");
+    const auto arrives = [&](const char *tag) {
+        return peerSends({numbered(tag, 1)})
+            && QTest::qWaitFor([&] { return view.mrNmeaSentence() == QLatin1String(numbered(tag, 1)); }, 5000);
+    };
+    check(arrives("BFR"), "a sentence arrives before");
     watch.take();
 
     // Down: nothing arrives, and the receive time-out says so, every second.
     check(eth0(QStringLiteral("down")), "take eth0 down");
-    peerSends(Lab::peer(0), Bench::kPeerAddress, kPort, {numbered("DWN", 1)});
+    peerSends({numbered("DWN", 1)});
     QTest::qWait(2500);
     const QString seen = watch.take().join(QLatin1Char('\n'));
     check(seen.contains(QLatin1String("mr sentence: No NMEA Data Received From Multicast Source"))
@@ -467,20 +457,15 @@ void vanishUnderReceiver()
 
     // Back: a new connect works and sentences arrive again.
     check(eth0(QStringLiteral("add")), QStringLiteral("restore eth0: ") + hosts->lab.error());
-    view.setMrConnectionToggle(QStringLiteral("connect"));
-    check(view.mrConnectionStatus() == QLatin1String("Connected") && joined(kGroup), "reconnect after eth0 is back");
-    const QString after = QString::fromLatin1(numbered("AFT", 1));
-    check(peerSends(Lab::peer(0), Bench::kPeerAddress, kPort, {numbered("AFT", 1)})
-              && QTest::qWaitFor([&] { return view.mrNmeaSentence() == after; }, 5000),
-          "a sentence arrives after");
+    check(core.connectReceiver(kGroup, QString::number(kPort)) && joined(kGroup), "reconnect after eth0 is back");
+    check(arrives("AFT"), "a sentence arrives after");
     view.setMrConnectionToggle(QStringLiteral("disconnect"));
 }
 
 void vanishUnderSender()
 {
-    QTemporaryDir dir;
-    Viewutil view;
-    Controlutil control(&view, Bench::pathsIn(dir.path()));
+    Bench::Core core;
+    Viewutil &view = core.view;
     ViewWatch watch(&view);
     int ticks = 0;
     QObject::connect(&view, &Viewutil::sendMsNmeaSentenceChanged, [&] { ++ticks; });
@@ -488,8 +473,7 @@ void vanishUnderSender()
     view.setMsAllowOsChooseIfaceStatus(false);
     view.setMsNmeaSentencesList({view.msHeadingNmeaSentence()});
     view.setMsTxInterval(1);
-    view.setMsGrpIpAddress(kGroup);
-    view.setMsGrpPortNumber(QString::number(port));
+    core.aimSender(kGroup, QString::number(port));
     view.setMsConnectionToggle(QStringLiteral("start"));
     if (!check(QTest::qWaitFor([&] { return view.msTotalSentencesSent().toInt() >= 2; }, 5000), "sender starts"))
         return;
@@ -514,7 +498,7 @@ void vanishUnderSender()
     // Back: a new start puts sentences on the wire again, counted from 0.
     check(eth0(QStringLiteral("add")), QStringLiteral("restore eth0: ") + hosts->lab.error());
     Peer peer;
-    check(peer.startReceiver(Lab::peer(0), kGroup, port, Bench::kPeerAddress, 3, 10000), "start the receiving peer");
+    check(peer.startReceiver(kGroup, port, 3, 10000), "start the receiving peer");
     view.setMsConnectionToggle(QStringLiteral("start"));
     check(peer.waitFinished(10000) && peer.datagrams().size() == 3
               && peer.datagrams().first().payload == view.msHeadingNmeaSentence().toLatin1(),
@@ -571,18 +555,16 @@ QString stepRows()
 
 QString stepTicks()
 {
-    QTemporaryDir dir;
-    Viewutil view;
-    Controlutil control(&view, Bench::pathsIn(dir.path()));
+    Bench::Core core;
+    Viewutil &view = core.view;
     view.setMsNmeaSentencesList({view.msHeadingNmeaSentence()});
-    view.setMsGrpIpAddress(kGroup);
-    view.setMsGrpPortNumber(QString::number(kPort));
+    core.aimSender(kGroup, QString::number(kPort));
     QStringList figures;
     for (const int tenths : {1, 10}) {
         const int intervalMs = tenths * 100;
         const int count = 10000 / intervalMs + 1;
         Peer peer;
-        if (!check(peer.startReceiver(Lab::peer(0), kGroup, kPort, Bench::kPeerAddress, count, 20000), "start the peer"))
+        if (!check(peer.startReceiver(kGroup, kPort, count, 20000), "start the peer"))
             break;
         view.setMsTxInterval(tenths);
         view.setMsConnectionToggle(QStringLiteral("start"));
@@ -669,16 +651,14 @@ bool writeLines(const QString &path, const char *tag, int count, int length)
 // replay's own memory.
 QString stepReplay()
 {
-    QTemporaryDir dir;
-    const QString plain = dir.filePath(QStringLiteral("plain.txt"));
-    const QString wide = dir.filePath(QStringLiteral("wide.txt"));
+    Bench::Core core;
+    Viewutil &view = core.view;
+    const QString plain = core.dir.filePath(QStringLiteral("plain.txt"));
+    const QString wide = core.dir.filePath(QStringLiteral("wide.txt"));
     if (!check(writeLines(plain, "RPL", 1000000, 79) && writeLines(wide, "WID", 1000, 60 * 1024), "write the files"))
         return QStringLiteral("could not write the files");
-    Viewutil view;
-    Controlutil control(&view, Bench::pathsIn(dir.path()));
     view.setMsTxInterval(1);
-    view.setMsGrpIpAddress(kGroup);
-    view.setMsGrpPortNumber(QString::number(kPort));
+    core.aimSender(kGroup, QString::number(kPort));
     view.setMsReplaySpeed(0);
     const auto over50 = [](const std::vector<double> &stalls) {
         return std::count_if(stalls.cbegin(), stalls.cend(), [](double stall) { return stall >= 50; });
@@ -754,12 +734,13 @@ QString stepTags()
         return QByteArrayView(sentences[size_t(i) % sentences.size()].data(),
                               qsizetype(sentences[size_t(i) % sentences.size()].size()));
     };
-    QFile one(files.path() + QStringLiteral("/one.bin"));
-    QFile hostile(files.path() + QStringLiteral("/hostile.bin"));
-    bool written = one.open(QIODevice::WriteOnly) && hostile.open(QIODevice::WriteOnly);
-    for (int k = 1; written && k <= 999; ++k)
-        written = Bench::writeDatagram(one, Iec450::sentenceDatagram(sentence(k), QStringLiteral("EI0001"), k));
-    for (int i = 0; written && i < distinct; ++i) {
+    const QString one = files.filePath(QStringLiteral("one.bin"));
+    const QString hostile = files.filePath(QStringLiteral("hostile.bin"));
+    QList<QByteArray> fill;
+    QList<QByteArray> hostileDatagrams;
+    for (int k = 1; k <= 999; ++k)
+        fill << Iec450::sentenceDatagram(sentence(k), QStringLiteral("EI0001"), k);
+    for (int i = 0; i < distinct; ++i) {
         const int letters = i / 10000;
         const QString identity = QString(QLatin1Char(char('A' + letters / 26))) + QLatin1Char(char('A' + letters % 26))
             + QString::number(i % 10000).rightJustified(4, QLatin1Char('0'));
@@ -769,10 +750,9 @@ QString stepTags()
             const int sum = datagram.mid(star + 1, 2).toInt(nullptr, 16);
             datagram.replace(star + 1, 2, QByteArray::number((sum + 1) & 0xff, 16).rightJustified(2, '0').toUpper());
         }
-        written = Bench::writeDatagram(hostile, datagram);
+        hostileDatagrams << datagram;
     }
-    one.close();
-    hostile.close();
+    const bool written = Bench::writeDatagrams(one, fill) && Bench::writeDatagrams(hostile, std::exchange(hostileDatagrams, {}));
     Program program;
     if (!check(written, "write the peer's datagrams") || !program.start(false))
         return QStringLiteral("could not start");
@@ -781,13 +761,13 @@ QString stepTags()
         return QStringLiteral("could not start");
     statistics->show();
     auto *stats = program.view()->mrStats();
-    check(blast(rate, 12, QStringLiteral("--datagrams=") + one.fileName()) > 0, "fill the list");
+    check(blast(rate, 12, QStringLiteral("--datagrams=") + one) > 0, "fill the list");
     const int filled = program.settledRowCount();
     const qint64 receivedBefore = program.received;
     const qint64 before = Bench::residentBytes();
 
     Pulse pulse;
-    const qint64 sent = blast(rate, distinct / rate, QStringLiteral("--datagrams=") + hostile.fileName());
+    const qint64 sent = blast(rate, distinct / rate, QStringLiteral("--datagrams=") + hostile);
     const int rows = program.settledRowCount();
     QTest::qWait(2 * Statsmodel::refreshMs);
     pulse.stop();
@@ -821,17 +801,14 @@ QString stepTags()
 int runChild(const QString &role, const QString &dir)
 {
     Bench::startApplicationLog(false);
-    Viewutil view;
-    Controlutil control(&view, Bench::pathsIn(dir));
+    Bench::Core core(dir);
+    Viewutil &view = core.view;
     emit view.sendLoadAppSettings();
     if (role == QLatin1String("record")) {
         view.setMrIncludeDateTimeInNmeaFileStatus(true);
         view.setMrRxTimeout(60);
         view.setMrSaveNmeaToFileToggle(true);
-        view.setMrGrpIpAddress(kGroup);
-        view.setMrGrpPortNumber(QString::number(kPort));
-        view.setMrConnectionToggle(QStringLiteral("connect"));
-        if (view.mrConnectionStatus() != QLatin1String("Connected"))
+        if (!core.connectReceiver(kGroup, QString::number(kPort)))
             return 3;
     }
     std::printf("READY\n");

@@ -24,14 +24,8 @@ using namespace Bench;
 int runStartupRole(int argc, char **argv)
 {
     QGuiApplication app(argc, argv);
-    QCoreApplication::setOrganizationName(QStringLiteral("vestranautic"));
-    QCoreApplication::setApplicationName(QStringLiteral("QuaycastTool"));
     QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/RJ45.ico")));
-
-    Logutil &log = Logutil::instance();
-    log.setConsoleOutput(true);
-    log.installMessageHandler();
-    qInfo() << "Application log started";
+    startApplicationLog(true);
 
     QQmlApplicationEngine engine;
     Viewutil viewutil;

@@ -26,37 +26,29 @@ int runSenderRole(const QStringList &args, bool wholeProgram)
     // group port interval(tenths) list-size run-ms
     if (args.size() != 5)
         return 2;
-    const QString group = args.at(0);
-    const QString port = args.at(1);
     const int interval = args.at(2).toInt();
     const int listSize = args.at(3).toInt();
     const int runMs = args.at(4).toInt();
-
     startApplicationLog(false);
 
     QTemporaryDir dir;
-    std::unique_ptr<Viewutil> coreView;
-    std::unique_ptr<Controlutil> coreControl;
+    std::unique_ptr<Core> core;
     std::unique_ptr<MainWindowHarness> main;
-    Viewutil *view = nullptr;
     if (wholeProgram) {
-        if (!MainWindowHarness::writeSettings(dir.path(), {{QStringLiteral("msDefaultGrpIpAddress"), group},
-                                                           {QStringLiteral("msDefaultGrpPortNumber"), port},
+        if (!MainWindowHarness::writeSettings(dir.path(), {{QStringLiteral("msDefaultGrpIpAddress"), args.at(0)},
+                                                           {QStringLiteral("msDefaultGrpPortNumber"), args.at(1)},
                                                            {QStringLiteral("msDefaultTxInterval"), interval},
                                                            {QStringLiteral("mrSaveNmeaToFileStatus"), false}}))
             return 2;
         main = std::make_unique<MainWindowHarness>(dir.path());
         if (!main->load() || !MainWindowHarness::click(main->item("sendTabBtn")))
             return 2;
-        view = main->view();
     } else {
-        coreView = std::make_unique<Viewutil>();
-        coreControl = std::make_unique<Controlutil>(coreView.get(), pathsIn(dir.path()));
-        view = coreView.get();
-        emit view->sendLoadAppSettings();
-        view->setMsGrpIpAddress(group);
-        view->setMsGrpPortNumber(port);
+        core = std::make_unique<Core>();
+        emit core->view.sendLoadAppSettings();
+        core->aimSender(args.at(0), args.at(1));
     }
+    Viewutil *view = main ? main->view() : &core->view;
 
     const QStringList templates{view->msHeadingNmeaSentence(), view->msPositionZdaNmeaSentence(),
                                 view->msPositionRmcNmeaSentence(), view->msSpeedNmeaSentence(),
@@ -93,10 +85,7 @@ int runSenderRole(const QStringList &args, bool wholeProgram)
             view->setMsConnectionToggle(QStringLiteral("stop"));
         CommandChannel::reply("done start_rt_us=" + QByteArray::number(startRealtime / 1000) + " echoes="
                               + QByteArray::number(echoes) + " counted=" + view->msTotalSentencesSent().toLatin1()
-                              + " ticks=" + QByteArray::number(qulonglong(tickMs.size())) + " tick_p50="
-                              + QByteArray::number(quantile(tickMs, 0.5), 'f', 2) + " tick_p99="
-                              + QByteArray::number(quantile(tickMs, 0.99), 'f', 2) + " tick_max="
-                              + QByteArray::number(quantile(tickMs, 1.0), 'f', 2) + ' ' + lagFields(lag.samplesMs()));
+                              + ' ' + quantileFields("ticks", "tick", tickMs, 2) + ' ' + lagFields(lag.samplesMs()));
     });
 
     CommandChannel channel([&](const QByteArray &command) {
@@ -134,7 +123,7 @@ Stamps parseStamps(const QByteArray &output)
         const QList<QByteArray> fields = line.split(' ');
         if (fields.size() == 3 && fields.at(0) == "END")
             stamps.firstRealtimeMicros = fields.at(2).toLongLong();
-        else if (fields.size() == 4)
+        else if (fields.size() == 2)
             stamps.micros.push_back(fields.at(0).toLongLong());
     }
     return stamps;
@@ -142,14 +131,10 @@ Stamps parseStamps(const QByteArray &output)
 
 bool startStamp(Peer &peer, const BenchSetup &setup, int seconds, int maxCount)
 {
-    if (!peer.start(Lab::peer(0),
-                    {QStringLiteral("recv"), setup.group, QString::number(setup.port), kPeerAddress,
-                     QString::number(seconds), QString::number(maxCount), QStringLiteral("3000")})
-        || !peer.waitLine("READY", 10000)) {
-        std::fprintf(stderr, "qcx_bench: time-stamping peer failed: %s\n", qPrintable(peer.errorOutput()));
-        return false;
-    }
-    return true;
+    if (peer.startReceiver(setup.group, setup.port, maxCount, seconds * 1000, 3000))
+        return true;
+    std::fprintf(stderr, "qcx_bench: time-stamping peer failed: %s\n", qPrintable(peer.errorOutput()));
+    return false;
 }
 
 QByteArray runSender(const BenchSetup &setup, bool wholeProgram, int interval, int listSize, int runMs)

@@ -106,6 +106,16 @@ public:
         return nullptr;
     }
 
+    QQuickItem *receiverItem(const char *name) const { return findItem(item("recvTab"), QLatin1String(name)); }
+
+    // As the operator joins a group: types it and the port, clicks "Connect".
+    bool connectReceiver(const QString &group, quint16 port) const
+    {
+        return typeInto(receiverItem("grpIpTextField"), group)
+            && typeInto(receiverItem("grpPortTextField"), QString::number(port)) && click(receiverItem("connectBtn"))
+            && view()->mrConnectionStatus() == QLatin1String("Connected");
+    }
+
     // Clicks the centre of the item in its own window.
     static bool click(QQuickItem *target)
     {
