@@ -32,9 +32,10 @@ using namespace Bench;
 namespace {
 
 // A row of the peer's sentences, not one of the program's messages.
+// A row of the peer's: a sentence, or a framed line with its TAG block.
 bool isPeerSentence(const QString &text)
 {
-    return text.startsWith(QLatin1Char('$')) || text.startsWith(QLatin1Char('!'));
+    return text.startsWith(QLatin1Char('$')) || text.startsWith(QLatin1Char('!')) || text.startsWith(QLatin1Char('\\'));
 }
 
 } // namespace
