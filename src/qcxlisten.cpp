@@ -190,9 +190,9 @@ void Qcxlisten::output(const GroupPort &group, const DatagramRecord &datagram, c
     if (!m_options.json) {
         // The capture file's line; one line needs none of its splitting.
         if (lines == 1)
-            m_out->write((stampNow() + row.lines.first().text + QLatin1Char('\n')).toUtf8());
+            m_out->write((m_stampClock.now(m_options.stamp) + row.lines.first().text + QLatin1Char('\n')).toUtf8());
         else
-            m_out->write(captureLine(text, stampNow()).toUtf8());
+            m_out->write(captureLine(text, m_stampClock.now(m_options.stamp)).toUtf8());
     } else {
         for (qsizetype i = 0; i < lines; ++i) {
             m_line.resize(0);
@@ -210,10 +210,4 @@ void Qcxlisten::writeCapture()
 {
     m_saveutil->recvHoldLines(false);
     m_saveutil->recvHoldLines(true);
-}
-
-const QString &Qcxlisten::stampNow()
-{
-    static const QString none;
-    return m_options.stamp ? m_stampClock.now() : none;
 }

@@ -56,7 +56,6 @@ private:
     void receive(const GroupPort &group, const DatagramRecord &datagram);
     void output(const GroupPort &group, const DatagramRecord &datagram, const RowRecord &row, qsizetype lines);
     void writeCapture();
-    const QString &stampNow();
     void scheduleMidnight();
 
     ListenOptions m_options;

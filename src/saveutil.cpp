@@ -141,8 +141,7 @@ void Saveutil::recvNmeaData(QString connectionStatus, QString nmeaSentence, QStr
     if (nmeaSentence.trimmed().isEmpty())
         return;
 
-    static const QString noStamp;
-    const QString &stamp = m_includeDateTime ? m_stampClock.now() : noStamp;
+    const QString &stamp = m_stampClock.now(m_includeDateTime);
     if (!m_holding) {
         write(captureLine(nmeaSentence, stamp));
         return;

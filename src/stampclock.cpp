@@ -14,3 +14,9 @@ const QString &StampClock::now()
     }
     return m_stamp;
 }
+
+const QString &StampClock::now(bool dated)
+{
+    static const QString none;
+    return dated ? now() : none;
+}

@@ -11,6 +11,8 @@ class StampClock
 {
 public:
     const QString &now();
+    // now(), or the empty stamp of lines without date and time.
+    const QString &now(bool dated);
 
 private:
     qint64 m_second = -1;
