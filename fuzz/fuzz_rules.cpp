@@ -64,6 +64,9 @@ QString text(QByteArrayView in)
 bool referenceSentence(const QString &input)
 {
     const QString t = input.trimmed();
+    // Text with a lone surrogate has no bytes to send, so it is never a sentence.
+    if (!QStringView(t).isValidUtf16())
+        return false;
     auto ascii = [&](qsizetype i, int (*is)(int)) { return i < t.size() && t.at(i).unicode() < 128 && is(t.at(i).unicode()); };
     qsizetype i = 1;
     while (i <= 5 && (ascii(i, std::isupper) || ascii(i, std::isdigit)))
