@@ -48,7 +48,7 @@ inline int serveReceiver(const std::function<qint64()> &count, const std::functi
             Bench::CommandChannel::reply("count n=" + QByteArray::number(count()));
         } else if (command == "stats") {
             Bench::CommandChannel::reply("stats delivered=" + QByteArray::number(count()) + ' ' + stats() + ' '
-                                         + Bench::lagFields(lag.samplesMs()));
+                                         + Bench::quantileFields("lag_n", "lag", lag.samplesMs(), 3));
         } else if (more) {
             more(command);
         }
@@ -61,9 +61,9 @@ inline bool startRole(Bench::Child &child, const BenchSetup &setup, const QStrin
 {
     // The bare receiver is the peer program's count, without Qt.
     const bool bare = roleAndArgs.value(0) == QLatin1String("bare");
-    child.setEnvironment(setup.childEnvironment);
     if (child.start(bare ? QStringLiteral(QCX_PEER) : setup.self,
-                    QStringList{bare ? QStringLiteral("count") : QStringLiteral("--role")} + roleAndArgs.mid(bare ? 1 : 0))
+                    QStringList{bare ? QStringLiteral("count") : QStringLiteral("--role")} + roleAndArgs.mid(bare ? 1 : 0),
+                    setup.childEnvironment)
         && !child.waitReply("ready", 60000).isEmpty())
         return true;
     std::fprintf(stderr, "qcx_bench: %s did not start: %s\n", qPrintable(roleAndArgs.value(0)),
@@ -71,19 +71,10 @@ inline bool startRole(Bench::Child &child, const BenchSetup &setup, const QStrin
     return false;
 }
 
-// Waits until the child's count has not moved for two polls in a row.
+// Waits until the child's count has stopped moving.
 inline qint64 settled(Bench::Child &child)
 {
-    qint64 last = -1;
-    int still = 0;
-    QDeadlineTimer deadline(20000);
-    while (!deadline.hasExpired() && still < 2) {
-        const qint64 now = qint64(Bench::field(child.command("count", "count"), "n"));
-        still = now == last ? still + 1 : 0;
-        last = now;
-        QThread::msleep(300);
-    }
-    return last;
+    return Bench::settled([&] { return qint64(Bench::field(child.command("count", "count"), "n")); });
 }
 
 // What a receiver took of a blast from P0: the lines sent, its CPU seconds

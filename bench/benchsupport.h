@@ -16,6 +16,7 @@
 #include <QSocketNotifier>
 #include <QString>
 #include <QStringList>
+#include <QTest>
 #include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <QTimer>
@@ -70,8 +71,11 @@ inline double processCpuSeconds(qint64 pid)
 
 // Datagrams for the peer's send and --datagrams=FILE: each after its length
 // in two bytes (little-endian).
-inline bool writeDatagrams(QFile &file, const QList<QByteArray> &datagrams)
+inline bool writeDatagrams(const QString &path, const QList<QByteArray> &datagrams)
 {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
     for (const QByteArray &datagram : datagrams) {
         const char size[2] = {char(datagram.size() & 0xff), char((datagram.size() >> 8) & 0xff)};
         if (datagram.size() > 0xffff || file.write(size, 2) != 2 || file.write(datagram) != datagram.size())
@@ -80,10 +84,19 @@ inline bool writeDatagrams(QFile &file, const QList<QByteArray> &datagrams)
     return file.flush();
 }
 
-inline bool writeDatagrams(const QString &path, const QList<QByteArray> &datagrams)
+// Waits until the count has not moved for two polls in a row (30 s at most),
+// the event loop running meanwhile; its last value.
+inline qint64 settled(const std::function<qint64()> &count)
 {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && writeDatagrams(file, datagrams);
+    qint64 last = count();
+    QDeadlineTimer deadline(30000);
+    for (int still = 0; still < 2 && !deadline.hasExpired();) {
+        QTest::qWait(300);
+        const qint64 now = count();
+        still = now == last ? still + 1 : 0;
+        last = now;
+    }
+    return last;
 }
 
 // The program's log where the real program has it, below the config folder
@@ -270,10 +283,9 @@ protected:
 class Child : public Process
 {
 public:
-    void setEnvironment(const QStringList &environment) { m_process.setEnvironment(environment); }
-
-    bool start(const QString &program, const QStringList &arguments)
+    bool start(const QString &program, const QStringList &arguments, const QStringList &environment)
     {
+        m_process.setEnvironment(environment);
         m_process.start(program, arguments);
         return m_process.waitForStarted(10000);
     }
@@ -375,11 +387,6 @@ inline QByteArray quantileFields(const QByteArray &count, const QByteArray &name
     return fields;
 }
 
-inline QByteArray lagFields(const std::vector<double> &samplesMs)
-{
-    return quantileFields("lag_n", "lag", samplesMs, 3);
-}
-
 // The two hosts of every bench program: it runs in H, its peer in P0.
 inline const QString kHostAddress = QStringLiteral("198.51.100.1");
 inline const QString kPeerAddress = QStringLiteral("198.51.100.2");
@@ -437,7 +444,7 @@ public:
                      const QList<QByteArray> &payloads, int delayMs = 0, int gapMs = 0, int rounds = 1,
                      int intervalMs = 1)
     {
-        return m_datagrams.open() && writeDatagrams(m_datagrams, payloads)
+        return m_datagrams.open() && writeDatagrams(m_datagrams.fileName(), payloads)
             && start(ns, {QStringLiteral("send"), group, QString::number(port), local, m_datagrams.fileName(),
                           QString::number(delayMs), QString::number(gapMs), QString::number(rounds),
                           QString::number(intervalMs)});
@@ -461,6 +468,9 @@ public:
     {
         return m_output.startsWith("SENT ") ? m_output.split(' ').at(1).trimmed().toLongLong() : -1;
     }
+
+    // When the first datagram came (CLOCK_REALTIME), once a receiving peer has ended.
+    qint64 firstRealtimeMicros() const { return m_output.mid(m_output.lastIndexOf("END ")).split(' ').value(2).toLongLong(); }
 
     // What a receiving peer got, once it has ended.
     QList<PeerDatagram> datagrams() const

@@ -28,13 +28,9 @@ QString cpuModel()
 {
     QFile cpuinfo(QStringLiteral("/proc/cpuinfo"));
     // Files in /proc have no size, so they are read whole rather than by line.
-    if (!cpuinfo.open(QIODevice::ReadOnly))
-        return QStringLiteral("unknown");
-    for (const QByteArray &line : cpuinfo.readAll().split('\n')) {
-        if (line.startsWith("model name"))
-            return QString::fromLatin1(line.mid(line.indexOf(':') + 1).trimmed());
-    }
-    return QStringLiteral("unknown");
+    const QByteArray text = cpuinfo.open(QIODevice::ReadOnly) ? cpuinfo.readAll() : QByteArray();
+    const qsizetype at = text.indexOf("model name");
+    return at < 0 ? QStringLiteral("unknown") : QString::fromLatin1(text.mid(text.indexOf(':', at) + 1).split('\n').first().trimmed());
 }
 
 int runRole(int argc, char **argv)

@@ -26,12 +26,12 @@
 #include "iec450.h"
 #include "mainwindowharness.h"
 #include "peersentences.h"
+#include "rowfeed.h"
 
 using namespace Bench;
 
 namespace {
 
-// A row of the peer's sentences, not one of the program's messages.
 // A row of the peer's: a sentence, or a framed line with its TAG block.
 bool isPeerSentence(const QString &text)
 {
@@ -186,12 +186,7 @@ Flow measureQcx(const BenchSetup &setup, const QString &receiver, int rate, int 
     const Blast sent = blast(setup.group, setup.port, rate, seconds, input);
     if (!sent.ok)
         return run;
-    qint64 last = -1;
-    for (int still = 0; still < 2; QThread::msleep(300)) {
-        const qint64 now = countLines(output);
-        still = now == last ? still + 1 : 0;
-        last = now;
-    }
+    settled([&] { return countLines(output); });
     run.cpuSeconds = processCpuSeconds(qcx.processId()) - cpuBefore;
     qcx.terminate();
     if (!qcx.waitForFinished(20000) || qcx.exitCode() != 0) {
@@ -318,11 +313,12 @@ bool runReceiveBench(const BenchSetup &setup)
 
 bool runRowsBench(const BenchSetup &setup)
 {
-    const qint64 wanted = setup.quick ? 100000 : 1000000;
+    // A full list: it keeps its newest rows, so more would only replace them.
+    const qint64 wanted = listRowsKept;
     const int rate = 25000;
     std::printf("## 2. Rows\n\n");
     std::printf("The whole program (recording off) receives %lld sentences of 80 characters from host B "
-                "at up to %d/s; memory is measured before and after, then \"Clear Data\" is clicked.\n\n",
+                "at up to %d/s, a full list; memory is measured before and after, then \"Clear Data\" is clicked.\n\n",
                 wanted, rate);
     Child child;
     if (!startRole(child, setup, {QStringLiteral("app"), setup.group, QString::number(setup.port), QStringLiteral("0")}))

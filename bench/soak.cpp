@@ -5,8 +5,6 @@
 //   flood   10 s of 50,000 datagrams a second at the whole program, recording
 //   kill    SIGKILL while recording (3 rounds) and while saving settings (40)
 //   vanish  eth0 deleted under the running receiver, then under the sender
-//   rows    resident growth per 100,000 list rows of 80 characters, 3 rounds
-//   ticks   the sender's interval over 10 s at 100 ms and at 1 s
 //   rss     resident memory each minute at 10,000 sentences a second, for
 //           QCX_SOAK_MINUTES minutes (default 10)
 //   replay  1,000,000 lines of 79 bytes, then 1,000 of 60 KB, as fast as
@@ -34,7 +32,6 @@
 #include <cstdio>
 
 #include "benchsupport.h"
-#include "filelines.h"
 #include "iec450.h"
 #include "logutil.h"
 #include "mainwindowharness.h"
@@ -118,25 +115,12 @@ public:
     QQuickItem *page(const char *name) const { return m_main->receiverItem(name); }
     Viewutil *view() const { return m_main->view(); }
 
-    int rowCount() const
-    {
-        QQuickItem *list = m_main->item("listView");
-        auto *model = list ? qobject_cast<QAbstractItemModel *>(list->property("nmeaModel").value<QObject *>()) : nullptr;
-        return model ? model->rowCount() : -1;
-    }
-
-    // Waits until no row was added for half a second.
+    // The receiver list's rows, once no more come.
     int settledRowCount()
     {
-        int rows = rowCount();
-        for (int i = 0; i < 60; ++i) {
-            QTest::qWait(500);
-            const int now = rowCount();
-            if (now == rows)
-                break;
-            rows = now;
-        }
-        return rows;
+        QQuickItem *list = m_main->item("listView");
+        auto *rows = list ? qobject_cast<QAbstractItemModel *>(list->property("nmeaModel").value<QObject *>()) : nullptr;
+        return int(Bench::settled([rows] { return rows ? rows->rowCount() : -1; }));
     }
 
     QString captureFile() const { return Bench::onlyFileIn(m_data.path() + QStringLiteral("/capture")); }
@@ -183,6 +167,15 @@ private:
     double m_cpuAtTick = threadCpuMs();
 };
 
+// The lines of a file, which must end in a whole line (also when its writer was killed).
+QStringList wholeLines(const QString &path, const char *what)
+{
+    QFile file(path);
+    const QByteArray content = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    check(content.endsWith('\n'), QStringLiteral("the %1 ends in a whole line").arg(QLatin1String(what)));
+    return QString::fromUtf8(content).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
 QString stepFlood()
 {
     Program program;
@@ -206,10 +199,7 @@ QString stepFlood()
     const qint64 sent = flood.sentCount();
 
     // Once the backlog is read, the next sentence comes through normally.
-    for (qsizetype before = -1; before != delivered.size() && floodTime.elapsed() < 60000;) {
-        before = delivered.size();
-        QTest::qWait(500);
-    }
+    Bench::settled([&] { return qint64(delivered.size()); });
     check(peerSends({"$QCEND,1*00"}), "send the closing sentence");
     check(QTest::qWaitFor([&] { return !delivered.isEmpty() && delivered.last() == QLatin1String("$QCEND,1*00"); }, 10000),
           "the sentence after the flood arrives");
@@ -236,7 +226,7 @@ QString stepFlood()
     // Recording stopped: the file holds exactly the sentences delivered.
     check(MainWindowHarness::click(program.page("saveNmeaChkBox")) && !program.view()->mrSaveNmeaToFileToggle(),
           "stop recording");
-    const QStringList lines = readTextLines(program.captureFile());
+    const QStringList lines = wholeLines(program.captureFile(), "capture file");
     note(QStringLiteral("capture file: %1 lines for %2 sentences delivered").arg(lines.size()).arg(delivered.size()));
     check(lines == delivered, "the capture file differs from the sentences delivered");
     return QStringLiteral("%1 of %2 delivered in order, longest pause %3 ms, file = delivered")
@@ -259,15 +249,6 @@ bool startChild(QProcess &child, const QString &role, const QString &dir)
     }, 20000) && child.state() == QProcess::Running;
 }
 
-// The lines of a file a killed process wrote, which must end in a whole line.
-QStringList wholeLines(const QString &path, const char *what)
-{
-    QFile file(path);
-    const QByteArray content = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    check(content.endsWith('\n'), QStringLiteral("the %1 ends in a whole line").arg(QLatin1String(what)));
-    return QString::fromUtf8(content).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-}
-
 QString killWhileRecording()
 {
     const QRegularExpression capturedLine(
@@ -287,9 +268,9 @@ QString killWhileRecording()
         check(peer.startSender(Lab::peer(0), kGroup, kPort, Bench::kPeerAddress, payloads, 0, 1), "start the peer");
         // Killed somewhere in the stream, once the file has some lines.
         const int killAfter = 100 + QRandomGenerator::global()->bounded(1500);
-        check(QTest::qWaitFor([&] { return readTextLines(capture).size() >= killAfter; }, 20000),
+        check(QTest::qWaitFor([&] { return Bench::countLines(capture) >= killAfter; }, 20000),
               "lines reach the capture file");
-        const qsizetype flushedBeforeKill = readTextLines(capture).size();
+        const qint64 flushedBeforeKill = Bench::countLines(capture);
         ::kill(pid_t(child.processId()), SIGKILL);
         check(child.waitForFinished(5000) && child.exitStatus() == QProcess::CrashExit, "the child dies");
         peer.waitFinished(20000);
@@ -513,87 +494,6 @@ QString stepVanish()
     return QStringLiteral("receiver and sender ran on without eth0 and worked again once it was back");
 }
 
-QString stepRows()
-{
-    Program program;
-    if (!program.start(false))
-        return QStringLiteral("could not start");
-    const int rate = 25000;
-    const int seconds = 4;
-    int rows = program.settledRowCount();
-    qint64 received = program.received;
-    qint64 rss = Bench::residentBytes();
-    qint64 heap = Bench::heapBytes();
-    QStringList figures;
-    for (int round = 1; round <= 3; ++round) {
-        const qint64 sent = blast(rate, seconds, QStringLiteral("--fixed80"));
-        const int nowRows = program.settledRowCount();
-        const qint64 nowRss = Bench::residentBytes();
-        const qint64 nowHeap = Bench::heapBytes();
-        const int added = nowRows - rows;
-        const qint64 got = program.received - received;
-        received = program.received;
-        if (!check(got > 0, QStringLiteral("round %1: nothing received").arg(round)))
-            break;
-        note(QStringLiteral("round %1: %2 received of %3 sent, list %4 rows (%5 added); resident change %6 MB, heap change %7 MB")
-                 .arg(round).arg(got).arg(sent).arg(nowRows).arg(added).arg(mb(nowRss - rss))
-                 .arg(mb(nowHeap - heap)));
-        // An 80-character row is stored in about 90 bytes; a list at its bound keeps its size.
-        if (added > 0)
-            figures << QStringLiteral("%1 MB per 100,000 rows added").arg(mb((nowRss - rss) * 100000 / added));
-        else
-            figures << QStringLiteral("%1 MB at %2 rows").arg(mb(nowRss - rss)).arg(nowRows);
-        check(nowHeap - heap < 150 * qMax(added, 0) + (1 << 20),
-              QStringLiteral("round %1: heap +%2 bytes for %3 rows added").arg(round).arg(nowHeap - heap).arg(added));
-        rows = nowRows;
-        rss = nowRss;
-        heap = nowHeap;
-    }
-    check(program.connected(), "still connected");
-    return QStringLiteral("resident growth, rows of 80 characters: ") + figures.join(QStringLiteral("; "));
-}
-
-QString stepTicks()
-{
-    Bench::Core core;
-    Viewutil &view = core.view;
-    view.setMsNmeaSentencesList({view.msHeadingNmeaSentence()});
-    core.aimSender(kGroup, QString::number(kPort));
-    QStringList figures;
-    for (const int tenths : {1, 10}) {
-        const int intervalMs = tenths * 100;
-        const int count = 10000 / intervalMs + 1;
-        Peer peer;
-        if (!check(peer.startReceiver(kGroup, kPort, count, 20000), "start the peer"))
-            break;
-        view.setMsTxInterval(tenths);
-        view.setMsConnectionToggle(QStringLiteral("start"));
-        check(peer.waitFinished(20000) && peer.datagrams().size() == count, QStringLiteral("%1 datagrams at %2 ms").arg(count).arg(intervalMs));
-        view.setMsConnectionToggle(QStringLiteral("stop"));
-        const QList<Bench::PeerDatagram> got = peer.datagrams();
-        if (got.size() < count)
-            break;
-        std::vector<double> gaps;
-        for (int i = 1; i < count; ++i)
-            gaps.push_back(double(got.at(i).atMicros - got.at(i - 1).atMicros) / 1000.0);
-        const double span = double(got.at(count - 1).atMicros - got.first().atMicros) / 1000.0;
-        const double expected = double(count - 1) * intervalMs;
-        const QString drift = QString::number(100.0 * (span - expected) / expected, 'f', 2);
-        const double shortest = Bench::quantile(gaps, 0);
-        const double longest = Bench::quantile(gaps, 1);
-        note(QStringLiteral("interval %1 ms: %2 ticks over %3 ms (expected %4 ms, %5%), gap min %6 / median %7 / "
-                            "p99 %8 / max %9 ms")
-                 .arg(intervalMs).arg(count).arg(span, 0, 'f', 1).arg(expected, 0, 'f', 0).arg(drift)
-                 .arg(shortest, 0, 'f', 1).arg(Bench::quantile(gaps, 0.5), 0, 'f', 1)
-                 .arg(Bench::quantile(gaps, 0.99), 0, 'f', 1).arg(longest, 0, 'f', 1));
-        figures << QStringLiteral("%1 ms: drift %2%, gaps %3..%4 ms").arg(intervalMs).arg(drift)
-                       .arg(shortest, 0, 'f', 1).arg(longest, 0, 'f', 1);
-        check(qAbs(span - expected) <= expected * 0.02, QStringLiteral("drift over %1 ms").arg(span));
-        check(shortest >= intervalMs * 0.5 && longest <= intervalMs * 1.5, "a tick far off its interval");
-    }
-    return figures.join(QStringLiteral("; "));
-}
-
 QString stepRss()
 {
     const int minutes = qEnvironmentVariableIsSet("QCX_SOAK_MINUTES") ? qEnvironmentVariableIntValue("QCX_SOAK_MINUTES") : 10;
@@ -604,7 +504,7 @@ QString stepRss()
     note(QStringLiteral("minute  0: resident %1 MB").arg(mb(start)));
     qint64 sent = 0;
     qint64 received = 0;
-    int rows = program.rowCount();
+    int rows = 0;
     qint64 afterFirstMinute = 0;
     for (int minute = 1; minute <= minutes; ++minute) {
         sent += qMax<qint64>(0, blast(10000, 60, QStringLiteral("--numbered")));
@@ -695,20 +595,12 @@ QString stepReplay()
         peak = qMax(peak, Bench::residentBytes());
         const std::vector<double> stalls = lag.samplesMs();
         const double longest = Bench::quantile(stalls, 1);
-        // When the longest stall came: each sample is a 10 ms wait and its lateness.
-        double longestAt = 0;
-        for (const double stall : stalls) {
-            longestAt += 10 + stall;
-            if (stall == longest)
-                break;
-        }
         const qint64 sent = view.msTotalSentencesSent().toLongLong() - sentBefore;
         const QString name = QFileInfo(path).fileName();
-        note(QStringLiteral("%1: %2 of %3 lines sent in %4 s; stall p50 %5 / p99 %6 / max %7 ms (at %8 s), %9 of "
-                            "50 ms or more; resident %10 MB before, growth %11 MB at most")
+        note(QStringLiteral("%1: %2 of %3 lines sent in %4 s; stall p50 %5 / p99 %6 / max %7 ms, %8 of "
+                            "50 ms or more; resident %9 MB before, growth %10 MB at most")
                  .arg(name).arg(sent).arg(lines).arg(seconds, 0, 'f', 1).arg(Bench::quantile(stalls, 0.5), 0, 'f', 1)
-                 .arg(Bench::quantile(stalls, 0.99), 0, 'f', 1).arg(longest, 0, 'f', 1).arg(longestAt / 1000, 0, 'f', 1)
-                 .arg(over50(stalls)).arg(mb(before)).arg(mb(peak - before)));
+                 .arg(Bench::quantile(stalls, 0.99), 0, 'f', 1).arg(longest, 0, 'f', 1).arg(over50(stalls)).arg(mb(before)).arg(mb(peak - before)));
         check(ended && sent == lines, QStringLiteral("%1: %2 of %3 lines sent").arg(name).arg(sent).arg(lines));
         check(longest < bound, QStringLiteral("%1: a stall of %2 ms").arg(name).arg(longest, 0, 'f', 1));
         check(peak - before < 20 << 20, QStringLiteral("%1: resident growth %2 MB").arg(name).arg(mb(peak - before)));
@@ -845,13 +737,11 @@ int main(int argc, char *argv[])
     }
     const QList<QPair<QString, QString (*)()>> steps{
         {QStringLiteral("flood"), stepFlood}, {QStringLiteral("kill"), stepKill}, {QStringLiteral("vanish"), stepVanish},
-        {QStringLiteral("rows"), stepRows},   {QStringLiteral("ticks"), stepTicks}, {QStringLiteral("rss"), stepRss},
-        {QStringLiteral("replay"), stepReplay},
-        {QStringLiteral("tags"), stepTags}};
+        {QStringLiteral("rss"), stepRss}, {QStringLiteral("replay"), stepReplay}, {QStringLiteral("tags"), stepTags}};
     const QString name = argc == 2 ? QString::fromLocal8Bit(argv[1]) : QString();
     auto step = std::find_if(steps.cbegin(), steps.cend(), [&](const auto &s) { return s.first == name; });
     if (step == steps.cend()) {
-        std::fprintf(stderr, "usage: qcx_soak flood|kill|vanish|rows|ticks|rss|replay|tags\n");
+        std::fprintf(stderr, "usage: qcx_soak flood|kill|vanish|rss|replay|tags\n");
         return 2;
     }
     TempHome home;

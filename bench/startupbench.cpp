@@ -72,9 +72,8 @@ bool runStartupBench(const BenchSetup &setup)
     bool ok = true;
     for (int run = 1; run <= runs; ++run) {
         Child child;
-        child.setEnvironment(setup.childEnvironment);
         const qint64 started = monotonicNanos();
-        if (!child.start(setup.self, {QStringLiteral("--role"), QStringLiteral("startup")})) {
+        if (!child.start(setup.self, {QStringLiteral("--role"), QStringLiteral("startup")}, setup.childEnvironment)) {
             ok = false;
             continue;
         }

@@ -85,7 +85,8 @@ int runSenderRole(const QStringList &args, bool wholeProgram)
             view->setMsConnectionToggle(QStringLiteral("stop"));
         CommandChannel::reply("done start_rt_us=" + QByteArray::number(startRealtime / 1000) + " echoes="
                               + QByteArray::number(echoes) + " counted=" + view->msTotalSentencesSent().toLatin1()
-                              + ' ' + quantileFields("ticks", "tick", tickMs, 2) + ' ' + lagFields(lag.samplesMs()));
+                              + ' ' + quantileFields("ticks", "tick", tickMs, 2) + ' '
+                              + quantileFields("lag_n", "lag", lag.samplesMs(), 3));
     });
 
     CommandChannel channel([&](const QByteArray &command) {
@@ -109,25 +110,6 @@ int runSenderRole(const QStringList &args, bool wholeProgram)
 // Orchestrator
 
 namespace {
-
-struct Stamps
-{
-    std::vector<qint64> micros; // since the first datagram
-    qint64 firstRealtimeMicros = 0;
-};
-
-Stamps parseStamps(const QByteArray &output)
-{
-    Stamps stamps;
-    for (const QByteArray &line : output.split('\n')) {
-        const QList<QByteArray> fields = line.split(' ');
-        if (fields.size() == 3 && fields.at(0) == "END")
-            stamps.firstRealtimeMicros = fields.at(2).toLongLong();
-        else if (fields.size() == 2)
-            stamps.micros.push_back(fields.at(0).toLongLong());
-    }
-    return stamps;
-}
 
 bool startStamp(Peer &peer, const BenchSetup &setup, int seconds, int maxCount)
 {
@@ -174,21 +156,20 @@ bool runTransmitBench(const BenchSetup &setup)
         }
         const QByteArray done = runSender(setup, true, interval, 1, runMs);
         peer.waitFinished(30000);
-        const Stamps stamps = parseStamps(peer.output());
-        if (done.isEmpty() || stamps.micros.size() < 2) {
+        const QList<PeerDatagram> stamps = peer.datagrams();
+        if (done.isEmpty() || stamps.size() < 2) {
             ok = false;
             std::printf("| %d | failed | | | | | |\n", interval);
             continue;
         }
         std::vector<double> deviations;
-        for (size_t i = 1; i < stamps.micros.size(); ++i)
-            deviations.push_back(std::abs(double(stamps.micros[i] - stamps.micros[i - 1]) / 1000.0 - periodMs));
-        const double n = double(stamps.micros.size());
-        const double driftMs = (double(stamps.micros.back()) - (n - 1) * periodMs * 1000.0) / 1000.0;
-        const double firstMs =
-            double(stamps.firstRealtimeMicros - qint64(field(done, "start_rt_us"))) / 1000.0 - periodMs;
+        for (qsizetype i = 1; i < stamps.size(); ++i)
+            deviations.push_back(std::abs(double(stamps[i].atMicros - stamps[i - 1].atMicros) / 1000.0 - periodMs));
+        const double n = double(stamps.size());
+        const double driftMs = (double(stamps.last().atMicros) - (n - 1) * periodMs * 1000.0) / 1000.0;
+        const double firstMs = double(peer.firstRealtimeMicros() - qint64(field(done, "start_rt_us"))) / 1000.0 - periodMs;
         std::printf("| %d (%d ms) | %zu / %d | %.3f ms | %.3f ms | %.3f ms | %+.3f ms | %+.3f ms |\n", interval,
-                    periodMs, stamps.micros.size(), runMs / periodMs, quantile(deviations, 0.5),
+                    periodMs, size_t(stamps.size()), runMs / periodMs, quantile(deviations, 0.5),
                     quantile(deviations, 0.99), quantile(deviations, 1.0), driftMs, firstMs);
         std::fflush(stdout);
     }
@@ -215,7 +196,7 @@ bool runTransmitBench(const BenchSetup &setup)
     const QList<QByteArray> fields = loop.output().trimmed().split(' ');
     if (fields.size() == 6) {
         std::printf("| bare sendto loop | %.0f | %.2f ms | %.2f ms | %.2f ms | — |\n",
-                    double(parseStamps(stamp.output()).micros.size()) * 1000.0 / listMs, fields.at(3).toDouble() / 1000,
+                    double(stamp.datagrams().size()) * 1000.0 / listMs, fields.at(3).toDouble() / 1000,
                     fields.at(4).toDouble() / 1000, fields.at(5).toDouble() / 1000);
     } else {
         ok = false;
@@ -228,13 +209,12 @@ bool runTransmitBench(const BenchSetup &setup)
         }
         const QByteArray done = runSender(setup, wholeProgram, 1, listSize, listMs);
         peer.waitFinished(40000);
-        const Stamps stamps = parseStamps(peer.output());
         if (done.isEmpty()) {
             ok = false;
             continue;
         }
         std::printf("| %s | %.0f | %.2f ms | %.2f ms | %.2f ms | %.2f ms |\n",
-                    wholeProgram ? "whole program" : "core (no QML)", double(stamps.micros.size()) * 1000.0 / listMs,
+                    wholeProgram ? "whole program" : "core (no QML)", double(peer.datagrams().size()) * 1000.0 / listMs,
                     field(done, "tick_p50"), field(done, "tick_p99"), field(done, "tick_max"), field(done, "lag_p99"));
         std::fflush(stdout);
     }

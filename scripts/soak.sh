@@ -2,7 +2,7 @@
 # scripts/soak.sh [STEP...]
 #
 # The long checks kept out of the per-commit tests (docs/reliability.md):
-# flood, kill, vanish, rows, ticks, rss, replay and tags (all when none is named). Builds
+# flood, kill, vanish, rss, replay and tags (all when none is named). Builds
 # bench/soak.cpp into build-soak/ (or $QCX_SOAK_BUILD) and runs each step
 # inside a network namespace of its own, where it builds a fresh pair of hosts
 # (tests/netlab.h). QCX_SOAK_MINUTES sets the length of rss (default 10).
@@ -24,7 +24,7 @@ cmake --build "$build" -j2 --target qcx_soak >/dev/null || exit 1
 export QT_QPA_PLATFORM=offscreen
 failed=0
 summary=""
-for step in ${*:-flood kill vanish rows ticks rss replay tags}; do
+for step in ${*:-flood kill vanish rss replay tags}; do
     log="$build/soak-$step.log"
     unshare -n -- "$build/bench/qcx_soak" "$step" 2>&1 | tee "$log"
     status=${PIPESTATUS[0]}

@@ -14,6 +14,7 @@
 
 #include <memory>
 
+#include "benchsupport.h"
 #include "controlutil.h"
 #include "viewutil.h"
 
@@ -44,9 +45,7 @@ public:
         const QString base = dataDirectory.isEmpty() ? m_dataDir.path() : dataDirectory;
         QDir().mkpath(base + QStringLiteral("/capture"));
         m_view = std::make_unique<Viewutil>();
-        m_control = std::make_unique<Controlutil>(
-            m_view.get(), ControlutilPaths{base + QStringLiteral("/settings"), base + QStringLiteral("/capture"),
-                                           base + QStringLiteral("/documents")});
+        m_control = std::make_unique<Controlutil>(m_view.get(), Bench::pathsIn(base));
         m_engine = std::make_unique<QQmlApplicationEngine>();
         m_engine->rootContext()->setContextProperty(QStringLiteral("viewutil"), m_view.get());
         m_engine->rootContext()->setContextProperty(QStringLiteral("controlutil"), m_control.get());
@@ -80,12 +79,11 @@ public:
         return window()->findChild<QQuickWindow *>(QLatin1String(name));
     }
 
-    QQuickItem *item(const char *name, QQuickWindow *in = nullptr) const
+    QQuickItem *item(const char *name) const
     {
-        QQuickWindow *w = in ? in : window();
-        if (QQuickItem *found = w->findChild<QQuickItem *>(QLatin1String(name)))
+        if (QQuickItem *found = window()->findChild<QQuickItem *>(QLatin1String(name)))
             return found;
-        return findItem(w->contentItem(), QLatin1String(name));
+        return findItem(window()->contentItem(), QLatin1String(name));
     }
 
     // Searches the visual tree too: items made by a Repeater are visual
