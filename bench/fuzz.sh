@@ -7,8 +7,10 @@
 #
 #   bench/fuzz.sh             1,000,000 executions
 #   bench/fuzz.sh 5000000     5,000,000 executions
-#   bench/fuzz.sh --smoke     20,000 executions or 20 s, whichever ends first
-#                             (scripts/test.sh runs this)
+#   bench/fuzz.sh --smoke     20,000 executions or 20 s, whichever ends first,
+#                             from a fixed seed so that every CI run tries the
+#                             same inputs (scripts/test.sh runs this); the
+#                             longer runs draw a new seed each time
 #
 # The build goes to build-fuzz/ (or $QCX_FUZZ_BUILD_DIR). The inputs a run
 # finds interesting collect in <build>/corpus/<target>/; the committed seeds
@@ -22,9 +24,11 @@ cd "$(dirname "$0")/.."
 
 runs=1000000
 time_limit=0
+seed=0
 if [ "${1:-}" = "--smoke" ]; then
     runs=20000
     time_limit=20
+    seed=1
     shift
 fi
 if [ $# -gt 0 ]; then
@@ -54,7 +58,7 @@ for target in fuzz_rules; do
     log="$build/$target.log"
     started=$(date +%s.%N)
     status=0
-    TMPDIR="$scratch" "$build/$target" -runs="$runs" -max_total_time="$time_limit" -print_final_stats=1 \
+    TMPDIR="$scratch" "$build/$target" -runs="$runs" -max_total_time="$time_limit" -seed="$seed" -print_final_stats=1 \
         -artifact_prefix="$findings/" "$corpus" fuzz/corpus/"$target" > "$log" 2>&1 || status=$?
     ended=$(date +%s.%N)
     executions=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
