@@ -297,7 +297,6 @@ QNetworkInterface Sendutil::getWiredEthernetInterface()
     return QNetworkInterface();
 }
 
-
 QHostAddress Sendutil::getIPv4Address(const QNetworkInterface &iface) const
 {
     return IfaceSelect::firstIPv4Address(IfaceSelect::describeInterface(iface));
